@@ -1,0 +1,286 @@
+#include "CTapiAddress.h"
+
+#include "CTapiConnection.h"
+#include "CTapiLine.h"
+#include "TapiFields.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kAddressCapsInitialSize = 1252;
+constexpr DWORD kAddressStatusInitialSize = 1088;
+constexpr DWORD kAgentStatusInitialSize = 1080;
+constexpr DWORD kGroupListInitialSize = 3424;
+constexpr DWORD kActivityListInitialSize = 2224;
+constexpr DWORD kAgentProbeVersion = 0x00020000;
+
+// Header of LINEAGENTGROUPLIST, then the records, then the names.
+constexpr DWORD kGroupListHeaderSize = sizeof(LINEAGENTGROUPLIST);
+constexpr DWORD kGroupEntrySize = sizeof(LINEAGENTGROUPENTRY);
+
+} // namespace
+
+void ReadAgentGroups(const void *structure, DWORD offset, DWORD size, DWORD count,
+                     std::vector<CTapiAgentGroupEntry> &groups)
+{
+    for (const auto &record : ReadTapiRecords<LINEAGENTGROUPENTRY>(structure, offset, size, count)) {
+        CTapiAgentGroupEntry entry;
+        entry.groupId[0] = record.GroupID.dwGroupID1;
+        entry.groupId[1] = record.GroupID.dwGroupID2;
+        entry.groupId[2] = record.GroupID.dwGroupID3;
+        entry.groupId[3] = record.GroupID.dwGroupID4;
+        entry.name = ReadTapiString(structure, record.dwNameOffset, record.dwNameSize);
+        groups.push_back(std::move(entry));
+    }
+}
+
+CTapiAddress::CTapiAddress() = default;
+
+CTapiAddress::~CTapiAddress() = default;
+
+void CTapiAddress::Init(CTapiLine *line, DWORD addressId)
+{
+    line_ = line;
+    addressId_ = addressId;
+}
+
+void CTapiAddress::OnStateChange(DWORD addressState)
+{
+    if ((addressState & LINEADDRESSSTATE_CAPSCHANGE) != 0) {
+        if (addressCaps_.Exists())
+            GetAddressCaps(0, 0, true);
+        addressState &= ~DWORD{LINEADDRESSSTATE_CAPSCHANGE};
+    }
+    if (addressState != 0 && addressStatus_.Exists())
+        GetAddressStatus(true);
+}
+
+void CTapiAddress::OnAgentStatusChange(DWORD agentStatus, DWORD)
+{
+    if ((agentStatus & LINEAGENTSTATUS_CAPSCHANGE) != 0) {
+        agentCapsChanged_ = 1;
+        agentStatus &= ~DWORD{LINEAGENTSTATUS_CAPSCHANGE};
+    }
+    if (agentStatus != 0)
+        agentStatusChanged_ = 1;
+}
+
+TapiStructPtr<LINEADDRESSCAPS> CTapiAddress::GetAddressCaps(DWORD apiVersion, DWORD extVersion, bool force)
+{
+    if (apiVersion == 0)
+        apiVersion = line_->GetAPIVersion();
+    auto block = addressCaps_.Fetch(force, {kAddressCapsInitialSize}, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+        return TapiResult(lineGetAddressCapsW(line_->GetConnection()->GetLineAppHandle(), line_->GetDeviceID(),
+                                              addressId_, apiVersion, extVersion, buffer->As<LINEADDRESSCAPS>()));
+    });
+    return TapiStructOf<LINEADDRESSCAPS>(block);
+}
+
+TapiStructPtr<LINEADDRESSSTATUS> CTapiAddress::GetAddressStatus(bool force)
+{
+    if (!line_->IsOpen())
+        return nullptr;
+    auto block =
+        addressStatus_.Fetch(force, {kAddressStatusInitialSize}, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+            return TapiResult(
+                lineGetAddressStatusW(line_->GetLineHandle(), addressId_, buffer->As<LINEADDRESSSTATUS>()));
+        });
+    return TapiStructOf<LINEADDRESSSTATUS>(block);
+}
+
+tapi_string CTapiAddress::GetAddressName()
+{
+    auto caps = GetAddressCaps();
+    if (caps && TapiFieldPresent(caps.get(), caps->dwAddressOffset, caps->dwAddressSize))
+        return ReadTapiString(caps.get(), caps->dwAddressOffset, caps->dwAddressSize);
+    return TAPI_TEXT("Address unknown");
+}
+
+DWORD CTapiAddress::PickupOrUnpark(CTapiCall **call, const std::function<LONG(LPHCALL)> &issue)
+{
+    if (call)
+        *call = nullptr;
+    // TAPI writes the handle when the reply is delivered, which may be after this wait gave up.
+    auto handle = std::make_shared<HCALL>(0);
+    const DWORD result = TapiResult(issue(handle.get()));
+    CTapiConnection *connection = line_->GetConnection();
+    connection->AddRequest(result, handle);
+    if (connection->WaitForReply(result, kTapiReplyTimeout) == 0) {
+        CTapiCall *attached = line_->AttachCall(*handle);
+        if (call)
+            *call = attached;
+    }
+    return result;
+}
+
+DWORD CTapiAddress::Pickup(CTapiCall **call, LPCWSTR destAddress, LPCWSTR groupId)
+{
+    return PickupOrUnpark(call, [&](LPHCALL handle) {
+        return linePickupW(line_->GetLineHandle(), addressId_, handle, destAddress, groupId);
+    });
+}
+
+DWORD CTapiAddress::Unpark(CTapiCall **call, LPCWSTR parkAddress)
+{
+    return PickupOrUnpark(
+        call, [&](LPHCALL handle) { return lineUnparkW(line_->GetLineHandle(), addressId_, handle, parkAddress); });
+}
+
+TapiStructPtr<LINEAGENTSTATUS> CTapiAddress::GetAgentStatus()
+{
+    if (!line_->IsOpen())
+        return nullptr;
+    CTapiConnection *connection = line_->GetConnection();
+    CTapiCache::Options options{kAgentStatusInitialSize};
+    // A block whose request timed out may still be written by a late reply; it is never published.
+    options.keepFailedBlock = false;
+    auto block = agentStatus_.Fetch(true, options, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+        const DWORD result =
+            TapiResult(lineGetAgentStatusW(line_->GetLineHandle(), addressId_, buffer->As<LINEAGENTSTATUS>()));
+        connection->AddRequest(result, buffer);
+        return connection->WaitForReply(result, kTapiReplyTimeout);
+    });
+    if (!block)
+        return nullptr;
+    agentStatusChanged_ = 0;
+    return TapiStructOf<LINEAGENTSTATUS>(block);
+}
+
+DWORD CTapiAddress::SetAgentState(DWORD agentState, DWORD nextAgentState)
+{
+    const DWORD result = TapiResult(lineSetAgentState(line_->GetLineHandle(), addressId_, agentState, nextAgentState));
+    line_->GetConnection()->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiAddress::SetAgentActivity(DWORD activityId)
+{
+    const DWORD result = TapiResult(lineSetAgentActivity(line_->GetLineHandle(), addressId_, activityId));
+    line_->GetConnection()->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiAddress::SetAgentGroup(const std::vector<CTapiAgentGroupEntry> &groups)
+{
+    std::shared_ptr<CTapiBuffer> block;
+    if (!groups.empty()) {
+        // Sized from the actual names, so no name is shortened and the block is never overrun.
+        std::uint64_t size = kGroupListHeaderSize + std::uint64_t{kGroupEntrySize} * groups.size();
+        for (const auto &group : groups)
+            size += (group.name.size() + 1) * sizeof(WCHAR);
+        if (size > CTapiBuffer::kMaxSize)
+            return LINEERR_NOMEM;
+        block = CTapiBuffer::Create(static_cast<DWORD>(size));
+        if (!block)
+            return LINEERR_NOMEM;
+        auto *list = block->As<LINEAGENTGROUPLIST>();
+        list->dwNeededSize = list->dwUsedSize = block->size();
+        list->dwNumEntries = static_cast<DWORD>(groups.size());
+        list->dwListSize = kGroupEntrySize * list->dwNumEntries;
+        list->dwListOffset = kGroupListHeaderSize;
+        DWORD nameOffset = kGroupListHeaderSize + list->dwListSize;
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            const auto &group = groups[i];
+            LINEAGENTGROUPENTRY record{};
+            record.GroupID.dwGroupID1 = group.groupId[0];
+            record.GroupID.dwGroupID2 = group.groupId[1];
+            record.GroupID.dwGroupID3 = group.groupId[2];
+            record.GroupID.dwGroupID4 = group.groupId[3];
+            record.dwNameSize = static_cast<DWORD>((group.name.size() + 1) * sizeof(WCHAR));
+            record.dwNameOffset = nameOffset;
+            std::memcpy(block->data() + kGroupListHeaderSize + i * kGroupEntrySize, &record, sizeof record);
+            std::memcpy(block->data() + nameOffset, group.name.data(), group.name.size() * sizeof(WCHAR));
+            nameOffset += record.dwNameSize;
+        }
+    }
+    const DWORD result = TapiResult(
+        lineSetAgentGroup(line_->GetLineHandle(), addressId_, block ? block->As<LINEAGENTGROUPLIST>() : nullptr));
+    CTapiConnection *connection = line_->GetConnection();
+    connection->AddRequest(result, block);
+    return connection->WaitForReply(result, kTapiReplyTimeout);
+}
+
+DWORD CTapiAddress::GetAgentGroupList(std::vector<CTapiAgentGroupEntry> &groups)
+{
+    CTapiConnection *connection = line_->GetConnection();
+    DWORD issued = 0;
+    std::shared_ptr<CTapiBuffer> block;
+    const DWORD outcome = TapiFetchGrowing(
+        kGroupListInitialSize,
+        [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+            issued = TapiResult(
+                lineGetAgentGroupListW(line_->GetLineHandle(), addressId_, buffer->As<LINEAGENTGROUPLIST>()));
+            connection->AddRequest(issued, buffer);
+            return connection->WaitForReply(issued, kTapiReplyTimeout);
+        },
+        kLineFetchCodes, block);
+    if (outcome != 0)
+        return issued != 0 ? issued : outcome;
+    const auto *list = block->As<LINEAGENTGROUPLIST>();
+    ReadAgentGroups(list, list->dwListOffset, list->dwListSize, list->dwNumEntries, groups);
+    return 0;
+}
+
+DWORD CTapiAddress::GetAgentActivityList(std::vector<CTapiAgentActivityEntry> &activities)
+{
+    CTapiConnection *connection = line_->GetConnection();
+    DWORD issued = 0;
+    std::shared_ptr<CTapiBuffer> block;
+    const DWORD outcome = TapiFetchGrowing(
+        kActivityListInitialSize,
+        [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+            issued = TapiResult(
+                lineGetAgentActivityListW(line_->GetLineHandle(), addressId_, buffer->As<LINEAGENTACTIVITYLIST>()));
+            connection->AddRequest(issued, buffer);
+            return connection->WaitForReply(issued, kTapiReplyTimeout);
+        },
+        kLineFetchCodes, block);
+    if (outcome != 0)
+        return issued != 0 ? issued : outcome;
+    const auto *list = block->As<LINEAGENTACTIVITYLIST>();
+    for (const auto &record :
+         ReadTapiRecords<LINEAGENTACTIVITYENTRY>(list, list->dwListOffset, list->dwListSize, list->dwNumEntries)) {
+        activities.push_back({record.dwID, ReadTapiString(list, record.dwNameOffset, record.dwNameSize)});
+    }
+    return 0;
+}
+
+DWORD CTapiAddress::GetAgentGroups(std::vector<CTapiAgentGroupEntry> &groups)
+{
+    auto status = GetAgentStatus();
+    if (!status || status->dwNumEntries == 0)
+        return LINEERR_INVALAGENTGROUP;
+    if (status->dwGroupListSize == 0 || status->dwGroupListOffset == 0)
+        return 0;
+    ReadAgentGroups(status.get(), status->dwGroupListOffset, status->dwGroupListSize, status->dwNumEntries, groups);
+    return 0;
+}
+
+bool CTapiAddress::IsAgentSupported()
+{
+    CTapiConnection *connection = line_->GetConnection();
+    // The request is answered later, so its block lives with the request entry, not on this stack.
+    auto probe = CTapiBuffer::Create(sizeof(LINEAGENTSTATUS));
+    if (!probe)
+        return false;
+    if (line_->IsOpen()) {
+        const DWORD result =
+            TapiResult(lineGetAgentStatusW(line_->GetLineHandle(), addressId_, probe->As<LINEAGENTSTATUS>()));
+        connection->AddRequest(result, probe);
+        return result != LINEERR_OPERATIONUNAVAIL;
+    }
+    HLINE temporary = 0;
+    if (lineOpenW(connection->GetLineAppHandle(), line_->GetDeviceID(), &temporary, kAgentProbeVersion, 0,
+                  kTapiNoInstance, LINECALLPRIVILEGE_NONE, LINEMEDIAMODE_UNKNOWN, nullptr) != 0)
+        return false;
+    const DWORD result = TapiResult(lineGetAgentStatusW(temporary, addressId_, probe->As<LINEAGENTSTATUS>()));
+    auto entry = connection->AddRequest(result, probe);
+    // Nobody waits for this reply: a reply already stored decides, otherwise the request
+    // counts as not refused.
+    DWORD outcome = result;
+    if (IsTapiRequestId(result))
+        outcome = entry && !entry->IsPending() ? entry->GetResult() : LINEERR_INVALPARAM;
+    lineClose(temporary);
+    return outcome != LINEERR_OPERATIONUNAVAIL;
+}

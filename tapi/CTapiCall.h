@@ -1,0 +1,144 @@
+#ifndef DIALWERK_TAPI_CTAPICALL_H
+#define DIALWERK_TAPI_CTAPICALL_H
+
+#include "CTapiBuffer.h"
+#include "CTapiCache.h"
+#include "CTapiObject.h"
+#include "TapiPlatform.h"
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+class CTapiAddress;
+class CTapiLine;
+
+/// One call handle on one line: its last state, its cached call information, every
+/// call-control operation, and the hooks of its messages. Created and owned by the
+/// line. Hooks run on the line event thread; operations and texts on the
+/// user-interface thread. Operations return the TAPI function's own result and do not
+/// wait unless stated; asynchronous ones register their request first.
+class CTapiCall : public CTapiObject {
+public:
+    CTapiCall();
+    /// Drops the call unless it is idle (nobody waits for that), then deallocates its handle.
+    ~CTapiCall() override;
+
+    // ---- hooks (line event thread) ----
+    /// Re-reads the call information if it has been read before.
+    virtual void OnInfoChange(DWORD infoState);
+    /// Stores the state, then calls the one per-state hook of that state (none for
+    /// LINECALLSTATE_UNKNOWN or a combination).
+    virtual void OnStateChange(DWORD state, DWORD stateDetail, DWORD privilege);
+    virtual void OnGatherDigitsComplete(DWORD termination);
+    virtual void OnGenerateComplete(DWORD termination);
+    virtual void OnDigitDetected(DWORD digit, DWORD digitMode);
+    virtual void OnMediaModeChange(DWORD mediaMode);
+    virtual void OnToneDetected(DWORD appSpecific);
+    virtual void OnStateIdle();
+    virtual void OnStateOffering(DWORD detail);
+    virtual void OnStateAccepted();
+    virtual void OnStateDialtone(DWORD detail);
+    virtual void OnStateDialing();
+    virtual void OnStateRingback();
+    virtual void OnStateBusy(DWORD detail);
+    virtual void OnStateConnected(DWORD detail);
+    virtual void OnStateProceeding();
+    virtual void OnStateOnHold();
+    virtual void OnStateOnHoldPendingConference();
+    virtual void OnStateOnHoldPendingTransfer();
+    virtual void OnStateSpecialInfo(DWORD detail);
+    virtual void OnStateDisconnected(DWORD detail);
+    virtual void OnStateConferenced();
+
+    // ---- plumbing ----
+    /// Stores the owning line and the handle (right after creation by the line).
+    void Init(CTapiLine *line, HCALL call);
+    HCALL GetCallHandle() const { return hCall_.load(); }
+    CTapiLine *GetLine() const { return line_; }
+    /// The line's address of the call information's dwAddressID, or null.
+    CTapiAddress *GetAddress();
+    /// The call information (cached; read on first use or when forced), or null.
+    TapiStructPtr<LINECALLINFO> GetCallInfo(bool force = false);
+    /// The call status, read afresh; null on failure.
+    TapiStructPtr<LINECALLSTATUS> GetCallStatus();
+    /// The last reported state; before any report the status's state, or LINECALLSTATE_UNKNOWN.
+    DWORD GetCallState();
+    /// lineDeallocateCall; on success the handle becomes 0 and the line deletes the call if it
+    /// is idle (the caller must then treat this object as gone). 0 when already deallocated.
+    DWORD Deallocate();
+    /// Whether dwCallFeatures has all of `features`, waiting up to `milliseconds` (pumping
+    /// messages) for them to appear.
+    bool WaitForFeatures(DWORD features, DWORD milliseconds);
+
+    // ---- call control ----
+    /// lineDrop; 0 without calling TAPI when the call is already idle.
+    DWORD Drop(LPCSTR userUserInfo = nullptr, DWORD size = 0);
+    DWORD Answer(LPCSTR userUserInfo = nullptr, DWORD size = 0);
+    DWORD Accept(LPCSTR userUserInfo = nullptr, DWORD size = 0);
+    DWORD Hold();
+    DWORD Unhold();
+    DWORD Dial(LPCWSTR destAddress, DWORD countryCode = 0);
+    DWORD BlindTransfer(LPCWSTR destAddress, DWORD countryCode = 0);
+    DWORD Redirect(LPCWSTR destAddress, DWORD countryCode = 0);
+    DWORD GenerateDigits(DWORD digitMode, LPCWSTR digits, DWORD duration);
+    /// lineCompleteCall. The completion id is stored in `completionId` by the first wait
+    /// (WaitForReply on the returned request) that returns 0, on the waiting thread.
+    DWORD CompleteCall(LPDWORD completionId, DWORD completionMode, DWORD messageId);
+    /// lineParkW; waits for the reply and, for a non-directed park, copies the park address
+    /// (UTF-16, at most `bufferSize` bytes) into `buffer`, which is cleared first.
+    /// Returns lineParkW's own result.
+    DWORD Park(DWORD parkMode, LPCWSTR directedAddress, void *buffer, DWORD bufferSize);
+    /// lineSetupTransferW; waits and attaches the consultation call. Returns TAPI's own result.
+    DWORD SetupTransfer(CTapiCall **consultCall, LPLINECALLPARAMS callParams = nullptr);
+    /// lineCompleteTransfer; waits and, for LINETRANSFERMODE_CONFERENCE, attaches the conference call.
+    DWORD CompleteTransfer(CTapiCall *consultCall, CTapiCall **confCall, DWORD transferMode);
+    /// lineSetupConferenceW; waits and attaches the conference and consultation calls.
+    DWORD SetupConference(CTapiCall **confCall, CTapiCall **consultCall, DWORD numParties,
+                          LPLINECALLPARAMS callParams = nullptr);
+    /// linePrepareAddToConferenceW on this conference call; waits and attaches the consultation call.
+    DWORD PrepareAddToConference(CTapiCall **consultCall, LPLINECALLPARAMS callParams = nullptr);
+    DWORD AddToConference(CTapiCall *consultCall);
+    DWORD RemoveFromConference();
+    /// Appends the conference call and its parties (attached to the line); 0 or the error.
+    DWORD GetConferenceRelatedCalls(std::vector<CTapiCall *> &calls);
+    DWORD SetCallPrivilege(DWORD privilege);
+    DWORD SetAppSpecific(DWORD appSpecific);
+    DWORD SetCallData(LPVOID data, DWORD size);
+    DWORD SetQualityOfService(LPVOID sendingFlowspec, DWORD sendingSize, LPVOID receivingFlowspec, DWORD receivingSize);
+    DWORD SendUserUserInfo(LPCSTR userUserInfo, DWORD size);
+    DWORD ReleaseUserUserInfo();
+
+    // ---- description texts ----
+    /// State name, one blank, state mode text: "Connected (Active)", "Idle ".
+    tapi_string GetCallStateText();
+    /// The mode of the current state in parentheses, or empty.
+    tapi_string GetStateModeText();
+    /// One line per call feature, an empty line, one line per second-level feature.
+    tapi_string GetCallFeaturesText();
+    tapi_string GetCallerNumber();
+    tapi_string GetCallerName();
+    tapi_string GetCalledNumber();
+    tapi_string GetCalledName();
+    tapi_string GetConnectedNumber();
+    tapi_string GetConnectedName();
+    tapi_string GetRedirectingNumber();
+    tapi_string GetRedirectingName();
+    tapi_string GetRedirectionNumber();
+    tapi_string GetRedirectionName();
+
+private:
+    DWORD Register(LONG result);
+    DWORD DeallocateHandle();
+    DWORD IssueCreatingCalls(const std::function<LONG(LPHCALL, LPHCALL)> &issue, CTapiCall **first, CTapiCall **second);
+    tapi_string PartyText(DWORD LINECALLINFO::*flags, DWORD LINECALLINFO::*size, DWORD LINECALLINFO::*offset,
+                          DWORD requiredFlag);
+
+    CTapiLine *line_ = nullptr;
+    std::atomic<HCALL> hCall_{0};
+    std::atomic<DWORD> lastState_{0};
+    CTapiCache callInfo_;
+    CTapiCache callStatus_;
+};
+
+#endif

@@ -1,0 +1,446 @@
+#include "CTapiConnection.h"
+
+#include "CTapiAddress.h"
+#include "CTapiCall.h"
+#include "CTapiEvent.h"
+#include "CTapiLine.h"
+#include "CTapiPhone.h"
+#include "TapiClock.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+constexpr DWORD kLineMessageTimeoutMs = 5000;
+constexpr DWORD kRequestPurgeAgeMs = 5000;
+constexpr DWORD kThreadStopTimeoutMs = 5000;
+
+HINSTANCE ModuleInstance()
+{
+#ifdef _WIN32
+    return GetModuleHandleW(nullptr);
+#else
+    return nullptr;
+#endif
+}
+
+void ShutdownAtExit()
+{
+    GetTapiConnection()->Shutdown();
+}
+
+} // namespace
+
+struct CTapiConnection::EventThread {
+    std::thread thread;
+    // Set by the thread as its last act; shared so a detached thread never touches freed memory.
+    std::shared_ptr<CTapiEvent> finished = std::make_shared<CTapiEvent>();
+};
+
+CTapiConnection *GetTapiConnection()
+{
+    // Never destroyed: an event thread left running by Shutdown may still reach it.
+    static CTapiConnection *const instance = new CTapiConnection;
+    return instance;
+}
+
+CTapiConnection::CTapiConnection()
+    : lineFactory_(&TapiCreate<CTapiLine, CTapiLine>), callFactory_(&TapiCreate<CTapiCall, CTapiCall>),
+      addressFactory_(&TapiCreate<CTapiAddress, CTapiAddress>), phoneFactory_(&TapiCreate<CTapiPhone, CTapiPhone>)
+{
+}
+
+CTapiConnection::~CTapiConnection()
+{
+    Shutdown();
+}
+
+DWORD CTapiConnection::Init(LPCWSTR appName, const CTapiClass<CTapiLine> *lineClass,
+                            const CTapiClass<CTapiAddress> *addressClass, const CTapiClass<CTapiCall> *callClass,
+                            const CTapiClass<CTapiPhone> *phoneClass, DWORD highestVersion)
+{
+    if (hLineApp_ || hPhoneApp_)
+        return LINEERR_NOMULTIPLEINSTANCE;
+    lineFactory_ = lineClass && lineClass->create ? lineClass->create : &TapiCreate<CTapiLine, CTapiLine>;
+    addressFactory_ =
+        addressClass && addressClass->create ? addressClass->create : &TapiCreate<CTapiAddress, CTapiAddress>;
+    callFactory_ = callClass && callClass->create ? callClass->create : &TapiCreate<CTapiCall, CTapiCall>;
+    phoneFactory_ = phoneClass && phoneClass->create ? phoneClass->create : &TapiCreate<CTapiPhone, CTapiPhone>;
+
+    if (DWORD result = InitLineSide(appName, highestVersion))
+        return result;
+    if (DWORD result = InitPhoneSide(appName, highestVersion)) {
+        Shutdown();
+        return result;
+    }
+    return 0;
+}
+
+DWORD CTapiConnection::InitLineSide(LPCWSTR appName, DWORD version)
+{
+    HLINEAPP app = 0;
+    DWORD count = 0;
+    LINEINITIALIZEEXPARAMS params;
+    DWORD result;
+    do {
+        params = {};
+        params.dwTotalSize = sizeof params;
+        params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
+        DWORD negotiated = version;
+        result = TapiResult(lineInitializeExW(&app, ModuleInstance(), nullptr, appName, &count, &negotiated, &params));
+    } while (result == LINEERR_REINIT);
+    if (result != 0)
+        return result;
+    hLineApp_ = app;
+    // Shut the session down before the runtime's own statics go, at process exit.
+    static const bool registered = (std::atexit(&ShutdownAtExit), true);
+    (void)registered;
+    {
+        std::lock_guard lock(linesLock_);
+        lineCount_ = count;
+    }
+    lineEvent_ = params.Handles.hEvent;
+    if (!lineEvent_)
+        return LINEERR_NOMEM;
+
+    auto thread = std::make_unique<EventThread>();
+    try {
+        thread->thread = std::thread([this, app, finished = thread->finished] {
+            LineEventLoop(app);
+            finished->Set();
+        });
+    } catch (const std::system_error &) {
+        lineShutdown(app);
+        hLineApp_ = 0;
+        std::lock_guard lock(linesLock_);
+        lineCount_ = 0;
+        return LINEERR_OPERATIONFAILED;
+    }
+    lineThread_ = std::move(thread);
+
+    std::lock_guard lock(linesLock_);
+    lines_.reserve(count);
+    for (DWORD id = 0; id < count; ++id) {
+        auto line = lineFactory_();
+        // A line whose version cannot be negotiated stays listed and reports itself unavailable.
+        line->Init(this, id);
+        lines_.push_back(std::move(line));
+    }
+    return 0;
+}
+
+DWORD CTapiConnection::InitPhoneSide(LPCWSTR appName, DWORD version)
+{
+    HPHONEAPP app = 0;
+    DWORD count = 0;
+    PHONEINITIALIZEEXPARAMS params;
+    DWORD result;
+    do {
+        params = {};
+        params.dwTotalSize = sizeof params;
+        params.dwOptions = PHONEINITIALIZEEXOPTION_USEEVENT;
+        DWORD negotiated = version;
+        result = TapiResult(phoneInitializeExW(&app, ModuleInstance(), nullptr, appName, &count, &negotiated, &params));
+    } while (result == PHONEERR_REINIT);
+    if (result != 0)
+        return result;
+    hPhoneApp_ = app;
+    {
+        std::lock_guard lock(phonesLock_);
+        phoneCount_ = count;
+    }
+    phoneEvent_ = params.Handles.hEvent;
+    if (!phoneEvent_)
+        return PHONEERR_NOMEM;
+
+    auto thread = std::make_unique<EventThread>();
+    try {
+        thread->thread = std::thread([this, app, finished = thread->finished] {
+            PhoneEventLoop(app);
+            finished->Set();
+        });
+    } catch (const std::system_error &) {
+        phoneShutdown(app);
+        hPhoneApp_ = 0;
+        return PHONEERR_OPERATIONFAILED;
+    }
+    phoneThread_ = std::move(thread);
+
+    std::lock_guard lock(phonesLock_);
+    phones_.reserve(count);
+    for (DWORD id = 0; id < count; ++id) {
+        auto phone = phoneFactory_();
+        phone->Init(this, id);
+        phones_.push_back(std::move(phone));
+    }
+    return 0;
+}
+
+bool CTapiConnection::StopEventThread(std::unique_ptr<EventThread> &thread)
+{
+    if (!thread)
+        return true;
+    const DWORD start = TapiGetTickCount();
+    while (!thread->finished->WaitFor(5)) {
+        if (TapiElapsed(start, TapiGetTickCount()) >= kThreadStopTimeoutMs) {
+            // A thread cannot be killed safely here; it runs on with what it holds.
+            thread->thread.detach();
+            thread.reset();
+            return false;
+        }
+    }
+    thread->thread.join();
+    thread.reset();
+    return true;
+}
+
+DWORD CTapiConnection::Shutdown()
+{
+    // Entries still waiting keep their out-storage until TAPI can no longer write it.
+    requests_.CancelAll();
+    DWORD result = 0;
+    if (HLINEAPP app = hLineApp_.exchange(0))
+        result = TapiResult(lineShutdown(app));
+    const bool lineStopped = StopEventThread(lineThread_);
+    if (HPHONEAPP app = hPhoneApp_.exchange(0))
+        result = TapiResult(phoneShutdown(app));
+    const bool phoneStopped = StopEventThread(phoneThread_);
+    lineEvent_ = nullptr;
+    phoneEvent_ = nullptr;
+
+    std::vector<std::unique_ptr<CTapiLine>> lines;
+    std::vector<std::unique_ptr<CTapiPhone>> phones;
+    {
+        std::scoped_lock lock(linesLock_, phonesLock_);
+        lines.swap(lines_);
+        phones.swap(phones_);
+        lineCount_ = 0;
+        phoneCount_ = 0;
+    }
+    if (lineStopped && phoneStopped) {
+        // Deleted outside the session's locks: a call's destructor drops it, which registers a request.
+        lines.clear();
+        phones.clear();
+    } else {
+        for (auto &line : lines)
+            abandonedLines_.push_back(std::move(line));
+        for (auto &phone : phones)
+            abandonedPhones_.push_back(std::move(phone));
+    }
+    requests_.CancelAll();
+    requests_.ReleaseCancelled();
+    return result;
+}
+
+DWORD CTapiConnection::GetLineCount() const
+{
+    std::lock_guard lock(linesLock_);
+    return lineCount_;
+}
+
+DWORD CTapiConnection::GetPhoneCount() const
+{
+    std::lock_guard lock(phonesLock_);
+    return phoneCount_;
+}
+
+CTapiLine *CTapiConnection::GetLine(DWORD deviceId) const
+{
+    std::lock_guard lock(linesLock_);
+    return deviceId < lineCount_ && deviceId < lines_.size() ? lines_[deviceId].get() : nullptr;
+}
+
+CTapiPhone *CTapiConnection::GetPhone(DWORD deviceId) const
+{
+    std::lock_guard lock(phonesLock_);
+    return deviceId < phoneCount_ && deviceId < phones_.size() ? phones_[deviceId].get() : nullptr;
+}
+
+std::shared_ptr<CTapiRequest> CTapiConnection::AddRequest(DWORD result, std::shared_ptr<void> keepAlive)
+{
+    return requests_.Add(result, std::move(keepAlive));
+}
+
+DWORD CTapiConnection::WaitForReply(DWORD result, DWORD timeout)
+{
+    if (!IsTapiRequestId(result))
+        return result;
+    auto entry = requests_.Find(result);
+    if (!entry)
+        return LINEERR_INVALPARAM;
+    return entry->Wait(timeout);
+}
+
+void CTapiConnection::OnReply(DWORD requestId, DWORD result)
+{
+    requests_.OnReply(requestId, result);
+}
+
+void CTapiConnection::PurgeRequests(DWORD age)
+{
+    requests_.Purge(age);
+}
+
+DWORD CTapiConnection::GetPendingRequestCount() const
+{
+    return requests_.PendingCount();
+}
+
+void CTapiConnection::CancelAllRequests()
+{
+    requests_.CancelAll();
+}
+
+std::shared_ptr<CTapiRequest> CTapiConnection::FindRequest(DWORD requestId) const
+{
+    return requests_.Find(requestId);
+}
+
+std::unique_ptr<CTapiLine> CTapiConnection::CreateLineObject() const
+{
+    return lineFactory_();
+}
+
+std::unique_ptr<CTapiAddress> CTapiConnection::CreateAddressObject() const
+{
+    return addressFactory_();
+}
+
+std::unique_ptr<CTapiCall> CTapiConnection::CreateCallObject() const
+{
+    return callFactory_();
+}
+
+std::unique_ptr<CTapiPhone> CTapiConnection::CreatePhoneObject() const
+{
+    return phoneFactory_();
+}
+
+CTapiLine *CTapiConnection::LineOfInstance(DWORD_PTR instance) const
+{
+    if (instance == kTapiNoInstance || instance - 1 > 0xFFFFFFFFu)
+        return nullptr;
+    return GetLine(static_cast<DWORD>(instance - 1));
+}
+
+CTapiPhone *CTapiConnection::PhoneOfInstance(DWORD_PTR instance) const
+{
+    if (instance == kTapiNoInstance || instance - 1 > 0xFFFFFFFFu)
+        return nullptr;
+    return GetPhone(static_cast<DWORD>(instance - 1));
+}
+
+void CTapiConnection::LineEventLoop(HLINEAPP app)
+{
+    for (;;) {
+        LINEMESSAGE msg{};
+        const DWORD result = TapiResult(lineGetMessage(app, &msg, kLineMessageTimeoutMs));
+        if (result == 0)
+            RouteLineMessage(msg);
+        PurgeRequests(kRequestPurgeAgeMs);
+        if (result == LINEERR_INVALAPPHANDLE)
+            return;
+    }
+}
+
+void CTapiConnection::PhoneEventLoop(HPHONEAPP app)
+{
+    for (;;) {
+        PHONEMESSAGE msg{};
+        const DWORD result = TapiResult(phoneGetMessage(app, &msg, INFINITE));
+        if (result == 0)
+            RoutePhoneMessage(msg);
+        if (result == PHONEERR_INVALAPPHANDLE)
+            return;
+    }
+}
+
+void CTapiConnection::RouteLineMessage(const LINEMESSAGE &msg)
+{
+    const auto p1 = static_cast<DWORD>(msg.dwParam1);
+    const auto p2 = static_cast<DWORD>(msg.dwParam2);
+    const auto p3 = static_cast<DWORD>(msg.dwParam3);
+    switch (msg.dwMessageID) {
+    case LINE_REPLY:
+        OnReply(p1, p2);
+        return;
+    case LINE_CREATE:
+        AddLineDevice(p1);
+        return;
+    case LINE_REMOVE:
+        if (CTapiLine *line = GetLine(p1)) {
+            line->MarkRemoved();
+            line->OnDeviceRemoved();
+        }
+        return;
+    case LINE_CLOSE:
+        if (CTapiLine *line = LineOfInstance(msg.dwCallbackInstance))
+            line->OnForceClose(msg.hDevice, p1, p2, p3);
+        return;
+    default:
+        if (CTapiLine *line = LineOfInstance(msg.dwCallbackInstance))
+            line->OnEvent(msg.hDevice, msg.dwMessageID, p1, p2, p3);
+        return;
+    }
+}
+
+void CTapiConnection::RoutePhoneMessage(const PHONEMESSAGE &msg)
+{
+    const auto p1 = static_cast<DWORD>(msg.dwParam1);
+    const auto p2 = static_cast<DWORD>(msg.dwParam2);
+    const auto p3 = static_cast<DWORD>(msg.dwParam3);
+    switch (msg.dwMessageID) {
+    case PHONE_REPLY:
+        OnReply(p1, p2);
+        return;
+    case PHONE_CREATE:
+        AddPhoneDevice(p1);
+        return;
+    case PHONE_REMOVE:
+        if (CTapiPhone *phone = GetPhone(p1)) {
+            phone->MarkRemoved();
+            phone->OnDeviceRemoved();
+        }
+        return;
+    case PHONE_CLOSE:
+        if (CTapiPhone *phone = PhoneOfInstance(msg.dwCallbackInstance))
+            phone->OnForceClose(msg.hDevice, p1, p2, p3);
+        return;
+    default:
+        if (CTapiPhone *phone = PhoneOfInstance(msg.dwCallbackInstance))
+            phone->OnEvent(msg.hDevice, msg.dwMessageID, p1, p2, p3);
+        return;
+    }
+}
+
+void CTapiConnection::AddLineDevice(DWORD deviceId)
+{
+    // TAPI gives a new device the next identifier; any other value would break the
+    // rule that a device's list index is its identifier, so it is ignored.
+    if (deviceId != GetLineCount())
+        return;
+    auto line = lineFactory_();
+    line->Init(this, deviceId);
+    std::lock_guard lock(linesLock_);
+    if (deviceId != lineCount_ || lines_.size() != lineCount_)
+        return;
+    lines_.push_back(std::move(line));
+    ++lineCount_;
+    lines_.back()->OnDeviceCreated();
+}
+
+void CTapiConnection::AddPhoneDevice(DWORD deviceId)
+{
+    if (deviceId != GetPhoneCount())
+        return;
+    auto phone = phoneFactory_();
+    phone->Init(this, deviceId);
+    std::lock_guard lock(phonesLock_);
+    if (deviceId != phoneCount_ || phones_.size() != phoneCount_)
+        return;
+    phones_.push_back(std::move(phone));
+    ++phoneCount_;
+    phones_.back()->OnDeviceCreated();
+}

@@ -1,0 +1,130 @@
+#ifndef DIALWERK_TAPI_CTAPICONNECTION_H
+#define DIALWERK_TAPI_CTAPICONNECTION_H
+
+#include "CTapiObject.h"
+#include "CTapiRequestList.h"
+#include "TapiPlatform.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class CTapiAddress;
+class CTapiCall;
+class CTapiLine;
+class CTapiPhone;
+
+/// The program's one session with TAPI: initialises the line and phone sides in
+/// event-handle mode, owns one object per line and phone device, runs the two event
+/// threads that route TAPI messages to those objects, and tracks asynchronous requests.
+class CTapiConnection {
+public:
+    CTapiConnection(const CTapiConnection &) = delete;
+    CTapiConnection &operator=(const CTapiConnection &) = delete;
+
+    /// Initialises both sides of TAPI, starts the event threads and creates the device
+    /// objects through the given classes (null selects CTapiLine, CTapiAddress,
+    /// CTapiCall, CTapiPhone). Returns 0, LINEERR_NOMULTIPLEINSTANCE when already
+    /// initialised, lineInitializeExW's error, LINEERR_NOMEM without an event handle
+    /// (the line handle then stays until Shutdown), LINEERR_OPERATIONFAILED when the
+    /// line thread cannot start, or the phone side's error (everything is then shut down).
+    DWORD Init(LPCWSTR appName, const CTapiClass<CTapiLine> *lineClass, const CTapiClass<CTapiAddress> *addressClass,
+               const CTapiClass<CTapiCall> *callClass, const CTapiClass<CTapiPhone> *phoneClass, DWORD highestVersion);
+    /// Cancels every request, shuts both sides down, waits up to 5000 ms for each event
+    /// thread and deletes every device object. Returns the last lineShutdown /
+    /// phoneShutdown result (0 when none was needed). A thread that does not end in time
+    /// is left running detached, and the objects it may still touch are kept alive.
+    DWORD Shutdown();
+
+    DWORD GetLineCount() const;
+    DWORD GetPhoneCount() const;
+    /// The line object of a device identifier, or null when the identifier is not below the count.
+    CTapiLine *GetLine(DWORD deviceId) const;
+    /// The phone object of a device identifier, or null when the identifier is not below the count.
+    CTapiPhone *GetPhone(DWORD deviceId) const;
+    HLINEAPP GetLineAppHandle() const { return hLineApp_.load(); }
+    HPHONEAPP GetPhoneAppHandle() const { return hPhoneApp_.load(); }
+
+    /// Registers the raw result of an asynchronous TAPI call (ignored unless it is a
+    /// request identifier). `keepAlive` is storage TAPI writes when the reply is
+    /// delivered; it stays alive until then or until the session shuts down.
+    std::shared_ptr<CTapiRequest> AddRequest(DWORD result, std::shared_ptr<void> keepAlive = nullptr);
+    /// Returns a final result unchanged; for a request identifier waits (pumping
+    /// messages) for its reply: the reply's result, 0xFFFFFFFF on time-out, quit or
+    /// cancellation, LINEERR_INVALPARAM when the identifier is unknown.
+    DWORD WaitForReply(DWORD result, DWORD timeout);
+    /// Stores a LINE_REPLY / PHONE_REPLY.
+    void OnReply(DWORD requestId, DWORD result);
+    /// Discards completed requests whose reply is more than `age` ms old.
+    void PurgeRequests(DWORD age);
+    /// Number of requests still waiting for their reply.
+    DWORD GetPendingRequestCount() const;
+    /// Releases every waiter and discards every request.
+    void CancelAllRequests();
+    /// The request entry of an identifier, or null.
+    std::shared_ptr<CTapiRequest> FindRequest(DWORD requestId) const;
+
+    /// Object factories of the session (the classes given to Init).
+    std::unique_ptr<CTapiLine> CreateLineObject() const;
+    std::unique_ptr<CTapiAddress> CreateAddressObject() const;
+    std::unique_ptr<CTapiCall> CreateCallObject() const;
+    std::unique_ptr<CTapiPhone> CreatePhoneObject() const;
+
+    /// The callback instance that identifies a device in lineOpenW / phoneOpen.
+    static DWORD_PTR InstanceOf(DWORD deviceId) { return DWORD_PTR{deviceId} + 1; }
+
+private:
+    struct EventThread;
+    friend CTapiConnection *GetTapiConnection();
+    CTapiConnection();
+    ~CTapiConnection();
+
+    DWORD InitLineSide(LPCWSTR appName, DWORD version);
+    DWORD InitPhoneSide(LPCWSTR appName, DWORD version);
+    void LineEventLoop(HLINEAPP app);
+    void PhoneEventLoop(HPHONEAPP app);
+    void RouteLineMessage(const LINEMESSAGE &msg);
+    void RoutePhoneMessage(const PHONEMESSAGE &msg);
+    void AddLineDevice(DWORD deviceId);
+    void AddPhoneDevice(DWORD deviceId);
+    CTapiLine *LineOfInstance(DWORD_PTR instance) const;
+    CTapiPhone *PhoneOfInstance(DWORD_PTR instance) const;
+    static bool StopEventThread(std::unique_ptr<EventThread> &thread);
+
+    // Written by Init / Shutdown on the user-interface thread, read from every thread.
+    std::atomic<HLINEAPP> hLineApp_{0};
+    std::atomic<HPHONEAPP> hPhoneApp_{0};
+
+    // Guards lineCount_ and lines_. Taken before phonesLock_ (only Shutdown nests
+    // them); the line's own locks may be taken inside it (Init, LINE_CREATE).
+    mutable std::recursive_mutex linesLock_;
+    DWORD lineCount_ = 0;
+    std::vector<std::unique_ptr<CTapiLine>> lines_;
+    // Guards phoneCount_ and phones_. Taken after linesLock_.
+    mutable std::recursive_mutex phonesLock_;
+    DWORD phoneCount_ = 0;
+    std::vector<std::unique_ptr<CTapiPhone>> phones_;
+
+    // Set by Init before any thread starts; read by the event threads.
+    std::unique_ptr<CTapiLine> (*lineFactory_)();
+    std::unique_ptr<CTapiCall> (*callFactory_)();
+    std::unique_ptr<CTapiAddress> (*addressFactory_)();
+    std::unique_ptr<CTapiPhone> (*phoneFactory_)();
+
+    CTapiRequestList requests_;
+
+    std::unique_ptr<EventThread> lineThread_;
+    std::unique_ptr<EventThread> phoneThread_;
+    HANDLE lineEvent_ = nullptr;
+    HANDLE phoneEvent_ = nullptr;
+
+    // Objects a detached event thread may still touch; kept for the life of the process.
+    std::vector<std::unique_ptr<CTapiLine>> abandonedLines_;
+    std::vector<std::unique_ptr<CTapiPhone>> abandonedPhones_;
+};
+
+/// The process's one session, created on first use and shut down at process exit.
+CTapiConnection *GetTapiConnection();
+
+#endif

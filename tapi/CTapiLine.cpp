@@ -1,0 +1,497 @@
+#include "CTapiLine.h"
+
+#include "CTapiAddress.h"
+#include "CTapiCall.h"
+#include "CTapiConnection.h"
+#include "TapiFields.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr DWORD kLowVersion = 0x00010003;
+constexpr DWORD kHighVersion = 0x00030001;
+constexpr DWORD kDevCapsInitialSize = 1316;
+constexpr DWORD kDevStatusInitialSize = 1112;
+constexpr DWORD kCallListInitialSize = 1048;
+constexpr DWORD kPhoneIdBlockSize = 1048;
+constexpr DWORD kPhoneIdTotalSize = 34;
+constexpr DWORD kHeldStates = LINECALLSTATE_ONHOLD | LINECALLSTATE_ONHOLDPENDCONF | LINECALLSTATE_ONHOLDPENDTRANSFER;
+constexpr DWORD kPasswordStateChars = 200;
+
+// A number written as text: optional blanks and sign, then decimal digits.
+int ParseDecimal(const WCHAR *text)
+{
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    bool negative = false;
+    if (*text == '-' || *text == '+')
+        negative = *text++ == '-';
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > 0x7FFFFFFF)
+            return 0;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+} // namespace
+
+CTapiLine::CTapiLine() = default;
+
+CTapiLine::~CTapiLine()
+{
+    Close();
+    std::vector<std::unique_ptr<CTapiAddress>> addresses;
+    std::vector<std::unique_ptr<CTapiCall>> calls;
+    {
+        std::scoped_lock lock(addressesLock_, callsLock_);
+        addresses.swap(addresses_);
+        calls.swap(calls_);
+    }
+    // Calls are destroyed outside the locks: a call's destructor drops it and registers the request.
+}
+
+DWORD CTapiLine::Init(CTapiConnection *connection, DWORD deviceId)
+{
+    connection_ = connection;
+    DWORD version = 0;
+    LINEEXTENSIONID extension{};
+    const DWORD result = TapiResult(lineNegotiateAPIVersion(connection->GetLineAppHandle(), deviceId, kLowVersion,
+                                                            kHighVersion, &version, &extension));
+    if (result != 0)
+        return result;
+    apiVersion_ = version;
+    deviceId_ = deviceId;
+    CreateAddresses();
+    return 0;
+}
+
+void CTapiLine::CreateAddresses()
+{
+    auto caps = GetLineCaps();
+    if (!caps)
+        return;
+    std::lock_guard lock(addressesLock_);
+    for (DWORD id = 0; id < caps->dwNumAddresses; ++id) {
+        auto address = connection_->CreateAddressObject();
+        address->Init(this, id);
+        addresses_.push_back(std::move(address));
+    }
+}
+
+TapiStructPtr<LINEDEVCAPS> CTapiLine::GetLineCaps(DWORD apiVersion, DWORD extVersion, bool force)
+{
+    if (apiVersion == 0)
+        apiVersion = GetAPIVersion();
+    CTapiCache::Options options{kDevCapsInitialSize};
+    options.zeroTail = true;
+    auto block = devCaps_.Fetch(force, options, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+        return TapiResult(lineGetDevCapsW(connection_->GetLineAppHandle(), GetDeviceID(), apiVersion, extVersion,
+                                          buffer->As<LINEDEVCAPS>()));
+    });
+    return TapiStructOf<LINEDEVCAPS>(block);
+}
+
+tapi_string CTapiLine::GetLineName()
+{
+    auto caps = GetLineCaps();
+    if (!caps)
+        return TAPI_TEXT("Line unavailable");
+    // A name that lies outside the structure counts as no name.
+    if (TapiFieldPresent(caps.get(), caps->dwLineNameOffset, caps->dwLineNameSize))
+        return ReadTapiString(caps.get(), caps->dwLineNameOffset, caps->dwLineNameSize);
+    return TAPI_TEXT("Line unnamed");
+}
+
+TapiStructPtr<LINEDEVSTATUS> CTapiLine::GetLineStatus()
+{
+    auto block = devStatus_.Fetch(true, {kDevStatusInitialSize}, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+        return TapiResult(lineGetLineDevStatus(GetLineHandle(), buffer->As<LINEDEVSTATUS>()));
+    });
+    return TapiStructOf<LINEDEVSTATUS>(block);
+}
+
+DWORD CTapiLine::GetAddressCount()
+{
+    auto caps = GetLineCaps();
+    return caps ? caps->dwNumAddresses : 0;
+}
+
+CTapiAddress *CTapiLine::GetAddress(DWORD addressId) const
+{
+    std::lock_guard lock(addressesLock_);
+    return addressId < addresses_.size() ? addresses_[addressId].get() : nullptr;
+}
+
+DWORD CTapiLine::Open(DWORD privileges, DWORD mediaModes, DWORD apiVersion, DWORD extVersion,
+                      LPLINECALLPARAMS callParams)
+{
+    if (IsOpen())
+        return 0;
+    HLINE line = 0;
+    const DWORD result = TapiResult(
+        lineOpenW(connection_->GetLineAppHandle(), GetDeviceID(), &line, apiVersion ? apiVersion : GetAPIVersion(),
+                  extVersion, CTapiConnection::InstanceOf(GetDeviceID()), privileges, mediaModes, callParams));
+    hLine_ = result == 0 ? line : 0;
+    return result;
+}
+
+DWORD CTapiLine::Close()
+{
+    const HLINE line = GetLineHandle();
+    if (line == 0)
+        return 0;
+    const DWORD result = TapiResult(lineClose(line));
+    if (result != 0)
+        return result;
+    OnClose();
+    return 0;
+}
+
+DWORD CTapiLine::SetStatusMessages(DWORD lineStates, DWORD addressStates)
+{
+    if (!IsOpen())
+        return LINEERR_INVALLINEHANDLE;
+    return TapiResult(lineSetStatusMessages(GetLineHandle(), lineStates, addressStates));
+}
+
+DWORD CTapiLine::SetLineDevStatus(DWORD statusToChange, bool on)
+{
+    const DWORD result = TapiResult(lineSetLineDevStatus(GetLineHandle(), statusToChange, on ? 0xFFFFFFFF : 0));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiLine::ConfigDialog(HWND parent, LPCWSTR deviceClass)
+{
+    return TapiResult(lineConfigDialogW(GetDeviceID(), parent, deviceClass));
+}
+
+DWORD CTapiLine::TranslateAddress(LPCWSTR addressIn, DWORD card, DWORD translateOptions, LPLINETRANSLATEOUTPUT output)
+{
+    return TapiResult(lineTranslateAddressW(connection_->GetLineAppHandle(), GetDeviceID(), GetAPIVersion(), addressIn,
+                                            card, translateOptions, output));
+}
+
+CTapiCall *CTapiLine::GetCall(DWORD index) const
+{
+    std::lock_guard lock(callsLock_);
+    return index < calls_.size() ? calls_[index].get() : nullptr;
+}
+
+DWORD CTapiLine::GetCallCount() const
+{
+    std::lock_guard lock(callsLock_);
+    return static_cast<DWORD>(calls_.size());
+}
+
+DWORD CTapiLine::RefreshCalls()
+{
+    std::vector<CTapiCall *> scratch;
+    GetNewCalls(scratch);
+    return GetCallCount();
+}
+
+CTapiCall *CTapiLine::FindCall(HCALL call) const
+{
+    if (call == 0)
+        return nullptr;
+    std::lock_guard lock(callsLock_);
+    for (const auto &listed : calls_) {
+        if (listed->GetCallHandle() == call)
+            return listed.get();
+    }
+    return nullptr;
+}
+
+CTapiCall *CTapiLine::FindCallByState(DWORD stateMask, DWORD featureMask) const
+{
+    // Held for the whole search so that no call is deleted under it.
+    std::lock_guard lock(callsLock_);
+    for (const auto &listed : calls_) {
+        if ((listed->GetCallState() & stateMask) == 0)
+            continue;
+        if (featureMask == 0)
+            return listed.get();
+        auto status = listed->GetCallStatus();
+        if (status && (status->dwCallFeatures & featureMask) != 0)
+            return listed.get();
+    }
+    return nullptr;
+}
+
+CTapiCall *CTapiLine::AttachCall(HCALL call)
+{
+    if (call == 0)
+        return nullptr;
+    CTapiCall *created;
+    {
+        std::lock_guard lock(callsLock_);
+        for (const auto &listed : calls_) {
+            if (listed->GetCallHandle() == call)
+                return listed.get();
+        }
+        auto object = connection_->CreateCallObject();
+        object->Init(this, call);
+        created = object.get();
+        calls_.push_back(std::move(object));
+    }
+    // Without the calls lock, so that an override may call back into the line.
+    OnNewCall(created);
+    return created;
+}
+
+std::unique_ptr<CTapiCall> CTapiLine::DetachCall(CTapiCall *call)
+{
+    std::lock_guard lock(callsLock_);
+    auto found =
+        std::find_if(calls_.begin(), calls_.end(), [call](const auto &listed) { return listed.get() == call; });
+    if (found == calls_.end())
+        return nullptr;
+    auto detached = std::move(*found);
+    calls_.erase(found);
+    return detached;
+}
+
+void CTapiLine::RemoveCall(CTapiCall *call)
+{
+    if (!call || call->GetCallState() != LINECALLSTATE_IDLE)
+        return;
+    // Destroyed after the calls lock is released.
+    auto detached = DetachCall(call);
+}
+
+DWORD CTapiLine::GetNewCalls(std::vector<CTapiCall *> &calls)
+{
+    std::shared_ptr<CTapiBuffer> block;
+    const DWORD result = TapiFetchGrowing(
+        kCallListInitialSize,
+        [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+            return TapiResult(lineGetNewCalls(GetLineHandle(), 0, LINECALLSELECT_LINE, buffer->As<LINECALLLIST>()));
+        },
+        kLineFetchCodes, block);
+    if (result != 0)
+        return result;
+    const auto *list = block->As<LINECALLLIST>();
+    for (HCALL handle : ReadTapiRecords<HCALL>(list, list->dwCallsOffset, list->dwCallsSize, list->dwCallsNumEntries)) {
+        if (CTapiCall *call = AttachCall(handle))
+            calls.push_back(call);
+    }
+    return 0;
+}
+
+DWORD CTapiLine::MakeCall(CTapiCall **call, LPCWSTR destAddress, DWORD countryCode, LPLINECALLPARAMS callParams)
+{
+    // TAPI writes the handle when the reply is delivered, which may be after this wait gave up.
+    auto handle = std::make_shared<HCALL>(0);
+    const DWORD result = TapiResult(lineMakeCallW(GetLineHandle(), handle.get(), destAddress, countryCode, callParams));
+    connection_->AddRequest(result, handle);
+    const DWORD outcome = connection_->WaitForReply(result, kTapiReplyTimeout);
+    if (outcome != 0)
+        return outcome;
+    CTapiCall *created = AttachCall(*handle);
+    if (call)
+        *call = created;
+    return 0;
+}
+
+DWORD CTapiLine::SwapHold(CTapiCall *first, CTapiCall *second)
+{
+    if (!first || !second)
+        return LINEERR_INVALCALLHANDLE;
+    const bool firstHeld = (first->GetCallState() & kHeldStates) != 0;
+    CTapiCall *active = firstHeld ? second : first;
+    CTapiCall *held = firstHeld ? first : second;
+    const DWORD result = TapiResult(lineSwapHold(active->GetCallHandle(), held->GetCallHandle()));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiLine::Forward(DWORD addressId, LPLINEFORWARDLIST forwardList, DWORD ringsNoAnswer, CTapiCall **consultCall,
+                         LPLINECALLPARAMS callParams)
+{
+    if (consultCall)
+        *consultCall = nullptr;
+    const bool allAddresses = addressId == 0xFFFFFFFF;
+    auto handle = std::make_shared<HCALL>(0);
+    const DWORD result = TapiResult(lineForwardW(GetLineHandle(), allAddresses ? 1 : 0, allAddresses ? 0 : addressId,
+                                                 forwardList, ringsNoAnswer, handle.get(), callParams));
+    connection_->AddRequest(result, handle);
+    if (connection_->WaitForReply(result, kTapiReplyTimeout) == 0 && consultCall)
+        *consultCall = FindCall(*handle);
+    return result;
+}
+
+DWORD CTapiLine::GetID(LPVARSTRING deviceId, LPCWSTR deviceClass)
+{
+    return TapiResult(lineGetIDW(GetLineHandle(), 0, 0, LINECALLSELECT_LINE, deviceId, deviceClass));
+}
+
+DWORD CTapiLine::GetPhoneID()
+{
+    auto block = CTapiBuffer::Create(kPhoneIdBlockSize);
+    if (!block)
+        return 0xFFFFFFFF;
+    auto *id = block->As<VARSTRING>();
+    id->dwTotalSize = kPhoneIdTotalSize;
+    if (GetID(id, TAPI_TEXT("tapi/phone")) != 0)
+        return 0xFFFFFFFF;
+    // Bounded by the size TAPI was told, not by the larger block behind it.
+    id->dwTotalSize = kPhoneIdTotalSize;
+    if (id->dwStringSize < sizeof(DWORD) || id->dwStringOffset == 0)
+        return 0xFFFFFFFF;
+    return ReadTapiDword(id, id->dwStringOffset).value_or(0xFFFFFFFF);
+}
+
+DWORD CTapiLine::GetDevConfig(LPCWSTR deviceClass, KTSPVarStruct<varstring_tag> &config)
+{
+    return config.Fetch([&](VARSTRING *buffer) { return lineGetDevConfigW(GetDeviceID(), buffer, deviceClass); });
+}
+
+int CTapiLine::GetInvalidPasswordState()
+{
+    KTSPVarStruct<varstring_tag> config;
+    if (GetDevConfig(TAPI_TEXT("ktelx/InvalidPasswordState"), config) != 0 || !config.Get())
+        return 0;
+    WCHAR text[kPasswordStateChars];
+    if (config.GetString(config.Get()->dwStringOffset, config.Get()->dwStringSize, text, kPasswordStateChars) != 0)
+        return 0;
+    return ParseDecimal(text);
+}
+
+void CTapiLine::OnEvent(DWORD device, DWORD messageId, DWORD param1, DWORD param2, DWORD param3)
+{
+    switch (messageId) {
+    case LINE_ADDRESSSTATE:
+        if (device == GetLineHandle())
+            OnAddressStateChange(param1, param2);
+        return;
+    case LINE_AGENTSTATUS:
+        OnAgentStatusChange(param1, param2, param3);
+        return;
+    case LINE_APPNEWCALL:
+        AttachCall(param2);
+        return;
+    case LINE_CALLINFO:
+        OnCallInfoChange(device, param1);
+        return;
+    case LINE_CALLSTATE:
+        OnCallStateChange(device, param1, param2, param3);
+        return;
+    case LINE_DEVSPECIFIC:
+        OnDevSpecific(device, param1, param2, param3);
+        return;
+    case LINE_DEVSPECIFICFEATURE:
+        OnDevSpecificFeature(device, param1, param2, param3);
+        return;
+    case LINE_GATHERDIGITS:
+        OnGatherDigitsComplete(device, param1);
+        return;
+    case LINE_GENERATE:
+        OnGenerateComplete(device, param1);
+        return;
+    case LINE_LINEDEVSTATE:
+        OnLineStatusChange(param1, param2, param3);
+        return;
+    case LINE_MONITORDIGITS:
+        OnDigitDetected(device, param1, param2);
+        return;
+    case LINE_MONITORMEDIA:
+        OnMediaModeChange(device, param1);
+        return;
+    case LINE_MONITORTONE:
+        OnToneDetected(device, param1);
+        return;
+    default:
+        return;
+    }
+}
+
+void CTapiLine::OnAddressStateChange(DWORD addressId, DWORD addressState)
+{
+    if (CTapiAddress *address = GetAddress(addressId))
+        address->OnStateChange(addressState);
+}
+
+void CTapiLine::OnAgentStatusChange(DWORD addressId, DWORD agentStatus, DWORD agentState)
+{
+    if (CTapiAddress *address = GetAddress(addressId))
+        address->OnAgentStatusChange(agentStatus, agentState);
+}
+
+void CTapiLine::OnCallInfoChange(HCALL call, DWORD infoState)
+{
+    if (CTapiCall *found = FindCall(call))
+        found->OnInfoChange(infoState);
+}
+
+void CTapiLine::OnCallStateChange(HCALL call, DWORD state, DWORD stateDetail, DWORD privilege)
+{
+    if (CTapiCall *attached = AttachCall(call))
+        attached->OnStateChange(state, stateDetail, privilege);
+}
+
+void CTapiLine::OnClose()
+{
+    hLine_ = 0;
+    std::vector<std::unique_ptr<CTapiCall>> calls;
+    {
+        std::lock_guard lock(callsLock_);
+        calls.swap(calls_);
+    }
+    // Each call deallocates its handle as it is destroyed.
+    calls.clear();
+}
+
+void CTapiLine::OnDevSpecific(DWORD, DWORD, DWORD, DWORD) {}
+
+void CTapiLine::OnDevSpecificFeature(DWORD, DWORD, DWORD, DWORD) {}
+
+void CTapiLine::OnGatherDigitsComplete(HCALL call, DWORD termination)
+{
+    if (CTapiCall *found = FindCall(call))
+        found->OnGatherDigitsComplete(termination);
+}
+
+void CTapiLine::OnGenerateComplete(HCALL call, DWORD termination)
+{
+    if (CTapiCall *found = FindCall(call))
+        found->OnGenerateComplete(termination);
+}
+
+void CTapiLine::OnLineStatusChange(DWORD lineState, DWORD, DWORD)
+{
+    if ((lineState & LINEDEVSTATE_CAPSCHANGE) != 0 && devCaps_.Exists())
+        GetLineCaps(0, 0, true);
+}
+
+void CTapiLine::OnDigitDetected(HCALL call, DWORD digit, DWORD digitMode)
+{
+    if (CTapiCall *found = FindCall(call))
+        found->OnDigitDetected(digit, digitMode);
+}
+
+void CTapiLine::OnMediaModeChange(HCALL call, DWORD mediaMode)
+{
+    if (CTapiCall *found = FindCall(call))
+        found->OnMediaModeChange(mediaMode);
+}
+
+void CTapiLine::OnToneDetected(HCALL call, DWORD appSpecific)
+{
+    if (CTapiCall *found = FindCall(call))
+        found->OnToneDetected(appSpecific);
+}
+
+void CTapiLine::OnNewCall(CTapiCall *) {}
+
+void CTapiLine::OnDeviceCreated() {}
+
+void CTapiLine::OnDeviceRemoved() {}
+
+void CTapiLine::OnForceClose(DWORD, DWORD, DWORD, DWORD)
+{
+    OnClose();
+}

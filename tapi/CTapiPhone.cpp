@@ -1,0 +1,232 @@
+#include "CTapiPhone.h"
+
+#include "CTapiConnection.h"
+#include "TapiFields.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kLowVersion = 0x00010003;
+constexpr DWORD kHighVersion = 0x00020001;
+constexpr DWORD kPhoneCapsInitialSize = 1220;
+constexpr DWORD kPhoneStatusInitialSize = 1128;
+constexpr DWORD kButtonInfoInitialSize = 1064;
+
+} // namespace
+
+CTapiPhone::CTapiPhone() = default;
+
+CTapiPhone::~CTapiPhone()
+{
+    Close();
+}
+
+DWORD CTapiPhone::Init(CTapiConnection *connection, DWORD deviceId)
+{
+    connection_ = connection;
+    DWORD version = 0;
+    PHONEEXTENSIONID extension{};
+    const DWORD result = TapiResult(phoneNegotiateAPIVersion(connection->GetPhoneAppHandle(), deviceId, kLowVersion,
+                                                             kHighVersion, &version, &extension));
+    if (result != 0)
+        return result;
+    apiVersion_ = version;
+    deviceId_ = deviceId;
+    return 0;
+}
+
+void CTapiPhone::OnEvent(DWORD device, DWORD messageId, DWORD param1, DWORD param2, DWORD param3)
+{
+    switch (messageId) {
+    case PHONE_BUTTON:
+        OnButton(param1, param2, param3);
+        return;
+    case PHONE_DEVSPECIFIC:
+        OnDevSpecific(device, param1, param2, param3);
+        return;
+    case PHONE_STATE:
+        OnStateChange(param1, param2);
+        return;
+    default:
+        return;
+    }
+}
+
+void CTapiPhone::OnClose()
+{
+    hPhone_ = 0;
+}
+
+void CTapiPhone::OnDevSpecific(DWORD, DWORD, DWORD, DWORD) {}
+
+void CTapiPhone::OnButton(DWORD, DWORD, DWORD) {}
+
+void CTapiPhone::OnStateChange(DWORD phoneState, DWORD)
+{
+    if ((phoneState & PHONESTATE_CAPSCHANGE) != 0) {
+        if (phoneCaps_.Exists())
+            GetPhoneCaps(0, 0, true);
+        phoneState &= ~DWORD{PHONESTATE_CAPSCHANGE};
+    }
+    if (phoneState != 0 && phoneStatus_.Exists())
+        GetPhoneStatus(true);
+}
+
+void CTapiPhone::OnDeviceCreated() {}
+
+void CTapiPhone::OnDeviceRemoved() {}
+
+void CTapiPhone::OnForceClose(DWORD, DWORD, DWORD, DWORD)
+{
+    OnClose();
+}
+
+TapiStructPtr<PHONECAPS> CTapiPhone::GetPhoneCaps(DWORD apiVersion, DWORD extVersion, bool force)
+{
+    if (apiVersion == 0)
+        apiVersion = GetAPIVersion();
+    CTapiCache::Options options{kPhoneCapsInitialSize, kPhoneFetchCodes};
+    auto block = phoneCaps_.Fetch(force, options, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+        return TapiResult(phoneGetDevCapsW(connection_->GetPhoneAppHandle(), GetDeviceID(), apiVersion, extVersion,
+                                           buffer->As<PHONECAPS>()));
+    });
+    return TapiStructOf<PHONECAPS>(block);
+}
+
+TapiStructPtr<PHONESTATUS> CTapiPhone::GetPhoneStatus(bool force)
+{
+    CTapiCache::Options options{kPhoneStatusInitialSize, kPhoneFetchCodes};
+    auto block = phoneStatus_.Fetch(force, options, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+        return TapiResult(phoneGetStatusW(GetPhoneHandle(), buffer->As<PHONESTATUS>()));
+    });
+    return TapiStructOf<PHONESTATUS>(block);
+}
+
+tapi_string CTapiPhone::GetPhoneName()
+{
+    auto caps = GetPhoneCaps();
+    if (!caps)
+        return TAPI_TEXT("Phone unavailable");
+    if (TapiFieldPresent(caps.get(), caps->dwPhoneNameOffset, caps->dwPhoneNameSize))
+        return ReadTapiString(caps.get(), caps->dwPhoneNameOffset, caps->dwPhoneNameSize);
+    return TAPI_TEXT("Phone unnamed");
+}
+
+DWORD CTapiPhone::Open(DWORD privilege, DWORD apiVersion, DWORD extVersion)
+{
+    if (IsOpen())
+        return 0;
+    HPHONE phone = 0;
+    const DWORD result = TapiResult(phoneOpen(connection_->GetPhoneAppHandle(), GetDeviceID(), &phone,
+                                              apiVersion ? apiVersion : GetAPIVersion(), extVersion,
+                                              CTapiConnection::InstanceOf(GetDeviceID()), privilege));
+    hPhone_ = result == 0 ? phone : 0;
+    return result;
+}
+
+DWORD CTapiPhone::Close()
+{
+    const HPHONE phone = GetPhoneHandle();
+    if (phone == 0)
+        return 0;
+    const DWORD result = TapiResult(phoneClose(phone));
+    if (result != 0)
+        return result;
+    OnClose();
+    return 0;
+}
+
+DWORD CTapiPhone::SetStatusMessages(DWORD phoneStates, DWORD buttonModes, DWORD buttonStates)
+{
+    if (!IsOpen())
+        return PHONEERR_INVALPHONEHANDLE;
+    return TapiResult(phoneSetStatusMessages(GetPhoneHandle(), phoneStates, buttonModes, buttonStates));
+}
+
+DWORD CTapiPhone::ConfigDialog(HWND parent, LPCWSTR deviceClass)
+{
+    return TapiResult(phoneConfigDialogW(GetDeviceID(), parent, deviceClass));
+}
+
+DWORD CTapiPhone::SetHookSwitch(DWORD hookSwitchDevices, DWORD hookSwitchMode)
+{
+    const DWORD result = TapiResult(phoneSetHookSwitch(GetPhoneHandle(), hookSwitchDevices, hookSwitchMode));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiPhone::SetVolume(DWORD hookSwitchDevice, DWORD volume)
+{
+    const DWORD result = TapiResult(phoneSetVolume(GetPhoneHandle(), hookSwitchDevice, volume));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiPhone::SetGain(DWORD hookSwitchDevice, DWORD gain)
+{
+    const DWORD result = TapiResult(phoneSetGain(GetPhoneHandle(), hookSwitchDevice, gain));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiPhone::SetRing(DWORD ringMode, DWORD volume)
+{
+    const DWORD result = TapiResult(phoneSetRing(GetPhoneHandle(), ringMode, volume));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiPhone::SetDisplay(const std::string &text)
+{
+    const DWORD result =
+        TapiResult(phoneSetDisplay(GetPhoneHandle(), 0, 0, text.c_str(), static_cast<DWORD>(text.size())));
+    connection_->AddRequest(result);
+    return result;
+}
+
+DWORD CTapiPhone::GetButtonInfo(DWORD buttonId, CTapiButtonInfo &info)
+{
+    std::shared_ptr<CTapiBuffer> block;
+    const DWORD result = TapiFetchGrowing(
+        kButtonInfoInitialSize,
+        [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+            return TapiResult(phoneGetButtonInfoW(GetPhoneHandle(), buttonId, buffer->As<PHONEBUTTONINFO>()));
+        },
+        kPhoneFetchCodes, block);
+    if (result != 0)
+        return result;
+    const auto *button = block->As<PHONEBUTTONINFO>();
+    info.buttonMode = button->dwButtonMode;
+    info.buttonFunction = button->dwButtonFunction;
+    info.buttonState = button->dwButtonState;
+    info.buttonText = ReadTapiString(button, button->dwButtonTextOffset, button->dwButtonTextSize);
+    return 0;
+}
+
+DWORD CTapiPhone::GetLampMode(DWORD lampId)
+{
+    auto status = GetPhoneStatus();
+    if (!status || std::uint64_t{lampId} * 4 + 4 > status->dwLampModesSize)
+        return PHONELAMPMODE_UNKNOWN;
+    if (!TapiFieldPresent(status.get(), status->dwLampModesOffset, status->dwLampModesSize))
+        return PHONELAMPMODE_UNKNOWN;
+    return ReadTapiDword(status.get(), status->dwLampModesOffset + lampId * 4).value_or(PHONELAMPMODE_UNKNOWN);
+}
+
+tapi_string CTapiPhone::GetDisplay()
+{
+    tapi_string display;
+    auto status = GetPhoneStatus();
+    if (!status || !TapiFieldPresent(status.get(), status->dwDisplayOffset, status->dwDisplaySize))
+        return display;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(status.get()) + status->dwDisplayOffset;
+    const DWORD size = status->dwDisplaySize;
+    // UTF-16 text looks like a one-character 8-bit string: a character, then a zero byte.
+    if (size > 1 && bytes[0] != 0 && bytes[1] == 0)
+        return ReadTapiString(status.get(), status->dwDisplayOffset, size);
+    // 8-bit text is Latin-1, whose bytes are the first 256 code points.
+    for (DWORD i = 0; i < size && bytes[i] != 0; ++i)
+        display.push_back(static_cast<WCHAR>(bytes[i]));
+    return display;
+}
