@@ -1,0 +1,258 @@
+#include "exchange/Exchange.h"
+
+namespace exchange {
+
+Exchange::Exchange(Topology topology, std::unique_ptr<Clock> clock)
+    : topology_(std::move(topology)), clock_(std::move(clock))
+{
+    board_ = std::make_unique<Switchboard>(topology_, *clock_, static_cast<Scheduler &>(*this), outbox_);
+    thread_ = std::thread([this] { run(); });
+}
+
+Exchange::~Exchange()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    workCv_.notify_all();
+    thread_.join();
+}
+
+void Exchange::setSink(EventSink *sink)
+{
+    std::lock_guard lock(mutex_);
+    sink_ = sink;
+}
+
+void Exchange::wake()
+{
+    workCv_.notify_all();
+}
+
+bool Exchange::dueWork() const
+{
+    return !outbox_.empty() || (!timers_.empty() && timers_.begin()->first.first <= clock_->now().count());
+}
+
+uint64_t Exchange::schedule(Millis delay, std::function<void()> work)
+{
+    // Called with mutex_ held (from the switchboard or request()).
+    const uint64_t id = nextTimer_++;
+    timers_.emplace(std::make_pair(clock_->now().count() + delay.count(), id), std::move(work));
+    workCv_.notify_all();
+    return id;
+}
+
+void Exchange::cancel(uint64_t timer)
+{
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->first.second == timer) {
+            timers_.erase(it);
+            return;
+        }
+    }
+}
+
+void Exchange::run()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (stop_)
+            return;
+        if (!dueWork()) {
+            if (timers_.empty() || clock_->manual()) {
+                workCv_.wait(lock);
+            } else {
+                const auto wait = Millis(timers_.begin()->first.first) - clock_->now();
+                workCv_.wait_for(lock, wait);
+            }
+            continue;
+        }
+        // Run every timer that is due, in time order; the work may add more.
+        while (!timers_.empty() && timers_.begin()->first.first <= clock_->now().count()) {
+            auto node = timers_.extract(timers_.begin());
+            node.mapped()();
+        }
+        std::vector<Event> events;
+        events.swap(outbox_);
+        EventSink *sink = sink_;
+        delivering_ = true;
+        lock.unlock();
+        if (sink && !events.empty())
+            sink->deliver(events);
+        lock.lock();
+        delivering_ = false;
+        board_->collect();
+        idleCv_.notify_all();
+    }
+}
+
+void Exchange::waitIdle()
+{
+    std::unique_lock lock(mutex_);
+    idleCv_.wait(lock, [this] { return stop_ || (!dueWork() && !delivering_); });
+}
+
+void Exchange::advance(Millis by)
+{
+    if (!clock_->manual()) {
+        waitIdle();
+        return;
+    }
+    auto &manual = static_cast<ManualClock &>(*clock_);
+    const Millis target = clock_->now() + by;
+    for (;;) {
+        waitIdle();
+        Millis next;
+        {
+            std::lock_guard lock(mutex_);
+            if (timers_.empty() || timers_.begin()->first.first > target.count())
+                break;
+            next = Millis(timers_.begin()->first.first);
+            manual.set(next);
+        }
+        wake();
+    }
+    {
+        std::lock_guard lock(mutex_);
+        manual.set(target);
+    }
+    wake();
+    waitIdle();
+}
+
+// ---- requests ----
+
+LONG Exchange::request(RequestTag tag, std::function<LONG(const Switchboard &)> check,
+                       std::function<void(Switchboard &)> action)
+{
+    return requestCreating(tag, check, [this, check, action](Switchboard &board, uint32_t id) {
+        outbox_.push_back(Event::requestDone(id, 0));
+        action(board);
+    });
+}
+
+LONG Exchange::requestCreating(RequestTag tag, std::function<LONG(const Switchboard &)> check,
+                               std::function<void(Switchboard &, uint32_t)> action)
+{
+    std::lock_guard lock(mutex_);
+    if (LONG r = check(*board_))
+        return r;
+    schedule(tag.delay, [this, id = tag.id, check = std::move(check), action = std::move(action)] {
+        // The world may have changed since the call: check again.
+        if (LONG r = check(*board_)) {
+            outbox_.push_back(Event::requestDone(id, r));
+            return;
+        }
+        action(*board_, id);
+    });
+    return 0;
+}
+
+void Exchange::replyOnly(RequestTag tag, LONG result)
+{
+    std::lock_guard lock(mutex_);
+    schedule(tag.delay, [this, id = tag.id, result] { outbox_.push_back(Event::requestDone(id, result)); });
+}
+
+// ---- control interface ----
+
+LegId Exchange::incomingCall(DWORD line, DWORD address, std::u16string callerNumber, std::u16string callerName,
+                             DWORD mediaMode)
+{
+    return modify([&](Switchboard &b) -> LegId {
+        const Line *l = b.line(line);
+        if (!l || !l->hasAddress(address))
+            return 0;
+        return b.incomingCall(line, address, PartyId::of(std::move(callerNumber), std::move(callerName)), mediaMode);
+    });
+}
+
+LONG Exchange::remoteAnswer(LegId leg)
+{
+    return modify([&](Switchboard &b) { return b.remoteAnswer(leg); });
+}
+
+LONG Exchange::remoteHangUp(LegId leg)
+{
+    return modify([&](Switchboard &b) { return b.remoteHangUp(leg); });
+}
+
+LONG Exchange::remoteBusy(LegId leg)
+{
+    return modify([&](Switchboard &b) { return b.remoteBusy(leg); });
+}
+
+LONG Exchange::remoteReject(LegId leg)
+{
+    return modify([&](Switchboard &b) { return b.remoteReject(leg); });
+}
+
+bool Exchange::updateCallInfo(LegId leg, DWORD infoStates, const std::function<void(CallInfoData &)> &change)
+{
+    return modify([&](Switchboard &b) {
+        Leg *l = b.leg(leg);
+        if (!l || l->idle())
+            return false;
+        l->changeInfo(infoStates, outbox_, change);
+        return true;
+    });
+}
+
+LONG Exchange::setLineStatus(DWORD line, DWORD statusFlag, bool on)
+{
+    return modify([&](Switchboard &b) -> LONG {
+        if (!b.line(line))
+            return LINEERR_BADDEVICEID;
+        b.setLineDevStatus(line, statusFlag, on);
+        return 0;
+    });
+}
+
+void Exchange::raiseLineState(DWORD line, DWORD state, DWORD param2, DWORD param3)
+{
+    modify([&](Switchboard &) { outbox_.push_back(Event::lineState(line, state, param2, param3)); });
+}
+
+void Exchange::raiseAddressState(DWORD line, DWORD address, DWORD state)
+{
+    modify([&](Switchboard &) { outbox_.push_back(Event::addressState(line, address, state)); });
+}
+
+void Exchange::raisePhoneState(DWORD phone, DWORD state, DWORD details)
+{
+    modify([&](Switchboard &) { outbox_.push_back(Event::phoneState(phone, state, details)); });
+}
+
+void Exchange::pressButton(DWORD phone, DWORD button, DWORD state)
+{
+    modify([&](Switchboard &b) {
+        const Phone *p = b.phone(phone);
+        if (p && button < p->buttonCount())
+            outbox_.push_back(Event::phoneButton(phone, button, p->config().buttons[button].mode, state));
+    });
+}
+
+LONG Exchange::setLamp(DWORD phone, DWORD button, DWORD lampMode)
+{
+    return modify([&](Switchboard &b) -> LONG {
+        Phone *p = b.phone(phone);
+        return p ? p->setLamp(button, lampMode, &outbox_) : PHONEERR_BADDEVICEID;
+    });
+}
+
+std::vector<LegId> Exchange::legsOn(DWORD line, std::optional<DWORD> address) const
+{
+    return inspect([&](const Switchboard &b) { return b.legsOn(line, address); });
+}
+
+DWORD Exchange::legState(LegId leg) const
+{
+    return inspect([&](const Switchboard &b) -> DWORD {
+        const Leg *l = b.leg(leg);
+        return l ? l->state() : 0;
+    });
+}
+
+} // namespace exchange

@@ -1,0 +1,165 @@
+// The simulated telephone exchange: the provider behind the TAPI runtime.
+//
+// Threads and locks. The exchange has one lock (mutex_) and one thread.
+// mutex_ guards the switchboard (devices, legs, connections), the timer
+// queue and the outbox; nothing else is locked inside it. Work reaches the
+// exchange three ways:
+//  - queries and synchronous changes run on the caller's thread under
+//    mutex_ (inspect(), modify(), the control functions);
+//  - asynchronous requests and timers run on the exchange thread under
+//    mutex_ (request(), and whatever the switchboard schedules);
+//  - every change reports events into the outbox, under mutex_, in the
+//    order things happen.
+// Only the exchange thread empties the outbox, and it hands the events to
+// the sink with mutex_ released, so the sink may call back into the
+// exchange, and events reach the runtime in the order they were raised.
+// Callers may hold their own locks while calling the exchange; the exchange
+// never calls out while holding mutex_.
+#ifndef DIALWERK_EXCHANGE_EXCHANGE_H
+#define DIALWERK_EXCHANGE_EXCHANGE_H
+
+#include "exchange/CallRecorder.h"
+#include "exchange/Clock.h"
+#include "exchange/Events.h"
+#include "exchange/FaultTable.h"
+#include "exchange/Switchboard.h"
+#include "exchange/Topology.h"
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace exchange {
+
+/// Identifies an asynchronous request and when the exchange carries it out.
+struct RequestTag {
+    uint32_t id = 0;
+    Millis delay{0};
+};
+
+class Exchange final : private Scheduler {
+public:
+    /// Builds the devices of `topology` and starts the exchange thread.
+    explicit Exchange(Topology topology = Topology::standard(),
+                      std::unique_ptr<Clock> clock = std::make_unique<RealClock>());
+    /// Stops the thread; undelivered events and pending timers are dropped.
+    ~Exchange() override;
+    Exchange(const Exchange &) = delete;
+    Exchange &operator=(const Exchange &) = delete;
+
+    /// Sets the receiver of events (null: events are dropped).
+    void setSink(EventSink *sink);
+
+    // ---- time ----
+    Clock &clock() { return *clock_; }
+    /// Manual clock only: moves time forward by `by`, running every timer
+    /// that falls due on the exchange thread in time order, and returns when
+    /// the exchange is idle. With a real clock it only waits for idle.
+    void advance(Millis by);
+    /// Returns once no work is due, the outbox is empty and no delivery runs.
+    void waitIdle();
+
+    // ---- test aids ----
+    FaultTable &faults() { return faults_; }
+    CallRecorder &recorder() { return recorder_; }
+    /// The topology the exchange was built from.
+    const Topology &topology() const { return topology_; }
+
+    // ---- the world outside (control interface; any thread) ----
+    /// A call from outside (caller number and name) rings at a line's
+    /// address: LINE_APPNEWCALL and OFFERING follow for the applications.
+    /// Answers the new call's leg, or 0 for an unknown line or address.
+    LegId incomingCall(DWORD line, DWORD address, std::u16string callerNumber, std::u16string callerName,
+                       DWORD mediaMode = LINEMEDIAMODE_INTERACTIVEVOICE);
+    /// The external party of a call answers (RINGBACK/PROCEEDING → CONNECTED).
+    LONG remoteAnswer(LegId leg);
+    /// The external party hangs up: the leg becomes DISCONNECTED (NORMAL).
+    LONG remoteHangUp(LegId leg);
+    /// The external party is busy: the ringing leg becomes BUSY.
+    LONG remoteBusy(LegId leg);
+    /// The external party rejects: the ringing leg becomes DISCONNECTED (REJECT).
+    LONG remoteReject(LegId leg);
+    /// Call information arrives from the far end (charging, UUI, display,
+    /// compatibility information...): `change` edits the leg's information,
+    /// LINE_CALLINFO with `infoStates` follows. False for an unknown leg.
+    bool updateCallInfo(LegId leg, DWORD infoStates, const std::function<void(CallInfoData &)> &change);
+    /// The line's status flags change (LINEDEVSTATUSFLAGS_ bit on or off);
+    /// LINE_LINEDEVSTATE follows when it changed.
+    LONG setLineStatus(DWORD line, DWORD statusFlag, bool on);
+    /// Raises LINE_LINEDEVSTATE / LINE_ADDRESSSTATE / PHONE_STATE /
+    /// PHONE_BUTTON as a provider would.
+    void raiseLineState(DWORD line, DWORD state, DWORD param2 = 0, DWORD param3 = 0);
+    void raiseAddressState(DWORD line, DWORD address, DWORD state);
+    void raisePhoneState(DWORD phone, DWORD state, DWORD details = 0);
+    void pressButton(DWORD phone, DWORD button, DWORD state = PHONEBUTTONSTATE_DOWN);
+    /// Sets a phone lamp; PHONE_STATE (LAMP) follows when it changed.
+    LONG setLamp(DWORD phone, DWORD button, DWORD lampMode);
+    /// Legs that are not idle on a line (optionally one address), oldest first.
+    std::vector<LegId> legsOn(DWORD line, std::optional<DWORD> address = std::nullopt) const;
+    /// State of a leg (0 when unknown).
+    DWORD legState(LegId leg) const;
+
+    // ---- provider side (the runtime) ----
+    /// Reads the switchboard under the lock.
+    template <class F> auto inspect(F &&f) const
+    {
+        std::lock_guard lock(mutex_);
+        return f(static_cast<const Switchboard &>(*board_));
+    }
+    /// Changes the switchboard under the lock on the caller's thread; the
+    /// events it raises are delivered by the exchange thread.
+    template <class F> auto modify(F &&f)
+    {
+        std::unique_lock lock(mutex_);
+        struct Wake {
+            Exchange &x;
+            ~Wake() { x.wake(); }
+        } wake{*this};
+        return f(*board_);
+    }
+    /// An asynchronous request: `check` runs now (a non-zero code is returned
+    /// and nothing else happens) and again on the exchange thread after the
+    /// tag's delay; then RequestDone is reported, and `action` carries the
+    /// request out if the second check passed.
+    LONG request(RequestTag tag, std::function<LONG(const Switchboard &)> check,
+                 std::function<void(Switchboard &)> action);
+    /// As request(), for actions that report RequestDone themselves because
+    /// they create calls (the action gets the request id).
+    LONG requestCreating(RequestTag tag, std::function<LONG(const Switchboard &)> check,
+                         std::function<void(Switchboard &, uint32_t)> action);
+    /// A request that is only answered: RequestDone with `result` after the delay.
+    void replyOnly(RequestTag tag, LONG result);
+
+private:
+    uint64_t schedule(Millis delay, std::function<void()> work) override;
+    void cancel(uint64_t timer) override;
+    void run();
+    void wake();
+    bool dueWork() const;
+
+    Topology topology_;
+    std::unique_ptr<Clock> clock_;
+    FaultTable faults_;
+    CallRecorder recorder_;
+
+    // The exchange's one lock; see the header comment. Nothing is locked inside it.
+    mutable std::mutex mutex_;
+    std::condition_variable workCv_;  // the exchange thread waits here
+    std::condition_variable idleCv_;  // waitIdle() waits here
+    std::vector<Event> outbox_;
+    std::unique_ptr<Switchboard> board_;
+    std::map<std::pair<int64_t, uint64_t>, std::function<void()>> timers_; // (due ms, id) → work
+    uint64_t nextTimer_ = 1;
+    EventSink *sink_ = nullptr;
+    bool delivering_ = false;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+} // namespace exchange
+
+#endif

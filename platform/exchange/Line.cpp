@@ -1,0 +1,61 @@
+#include "exchange/Line.h"
+
+#include <cstddef>
+
+namespace exchange {
+
+Line::Line(DWORD id, LineConfig config) : id_(id), config_(std::move(config)) {}
+
+VarStruct Line::devCaps() const
+{
+    LINEDEVCAPS caps = config_.caps;
+    caps.dwPermanentLineID = 0x1000 + id_;
+    caps.dwNumAddresses = addressCount();
+    VarStruct v = VarStruct::of(caps);
+    v.addText(offsetof(LINEDEVCAPS, dwProviderInfoSize), config_.providerInfo);
+    v.addText(offsetof(LINEDEVCAPS, dwSwitchInfoSize), config_.switchInfo);
+    v.addText(offsetof(LINEDEVCAPS, dwLineNameSize), config_.name);
+    // Device classes: a list of zero-terminated names ending with an empty one.
+    static constexpr char16_t classes[] = u"tapi/line\0tapi/phone\0ktelx/InvalidPasswordState\0";
+    v.addBytes(offsetof(LINEDEVCAPS, dwDeviceClassesSize), classes, sizeof classes);
+    return v;
+}
+
+VarStruct Line::addressCaps(DWORD address) const
+{
+    const AddressConfig &a = config_.addresses.at(address);
+    LINEADDRESSCAPS caps = a.caps;
+    caps.dwLineDeviceID = id_;
+    VarStruct v = VarStruct::of(caps);
+    v.addText(offsetof(LINEADDRESSCAPS, dwAddressSize), a.number);
+    return v;
+}
+
+VarStruct Line::devStatus(const CallCounts &counts) const
+{
+    LINEDEVSTATUS s{};
+    s.dwNumActiveCalls = counts.active;
+    s.dwNumOnHoldCalls = counts.onHold;
+    s.dwNumOnHoldPendCalls = counts.onHoldPending;
+    s.dwLineFeatures = config_.caps.dwLineFeatures;
+    s.dwRingMode = 1;
+    s.dwSignalLevel = 0xFFFF;
+    s.dwBatteryLevel = 0xFFFF;
+    s.dwRoamMode = LINEROAMMODE_UNAVAIL;
+    s.dwDevStatusFlags = devStatusFlags_;
+    s.dwAvailableMediaModes = config_.caps.dwMediaModes;
+    return VarStruct::of(s);
+}
+
+VarStruct Line::addressStatus(DWORD address, const CallCounts &counts) const
+{
+    LINEADDRESSSTATUS s{};
+    s.dwNumInUse = counts.inUse ? 1 : 0;
+    s.dwNumActiveCalls = counts.active;
+    s.dwNumOnHoldCalls = counts.onHold;
+    s.dwNumOnHoldPendCalls = counts.onHoldPending;
+    s.dwAddressFeatures = config_.addresses.at(address).caps.dwAddressFeatures;
+    return VarStruct::of(s);
+}
+
+} // namespace exchange

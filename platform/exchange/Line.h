@@ -1,0 +1,50 @@
+// One line device of the exchange: its configuration and its live status.
+#ifndef DIALWERK_EXCHANGE_LINE_H
+#define DIALWERK_EXCHANGE_LINE_H
+
+#include "exchange/Topology.h"
+#include "exchange/VarStruct.h"
+
+#include <tapi.h>
+
+namespace exchange {
+
+/// Call counts of a line or address, for the status structures.
+struct CallCounts {
+    DWORD inUse = 0;   // calls that are not idle
+    DWORD active = 0;  // calls in an active state
+    DWORD onHold = 0;  // ONHOLD
+    DWORD onHoldPending = 0; // ONHOLDPENDTRANSFER / ONHOLDPENDCONF
+};
+
+class Line {
+public:
+    Line(DWORD id, LineConfig config);
+
+    DWORD id() const { return id_; }
+    const LineConfig &config() const { return config_; }
+    DWORD addressCount() const { return static_cast<DWORD>(config_.addresses.size()); }
+    bool hasAddress(DWORD address) const { return address < addressCount(); }
+    const AddressConfig &address(DWORD address) const { return config_.addresses.at(address); }
+
+    /// LINEDEVCAPS (dwNumAddresses and the names filled in).
+    VarStruct devCaps() const;
+    /// LINEADDRESSCAPS of one existing address.
+    VarStruct addressCaps(DWORD address) const;
+    /// LINEDEVSTATUS; open counts and media modes are the runtime's to set.
+    VarStruct devStatus(const CallCounts &counts) const;
+    /// LINEADDRESSSTATUS of one existing address.
+    VarStruct addressStatus(DWORD address, const CallCounts &counts) const;
+
+    DWORD devStatusFlags() const { return devStatusFlags_; }
+    void setDevStatusFlags(DWORD flags) { devStatusFlags_ = flags; }
+
+private:
+    DWORD id_;
+    LineConfig config_;
+    DWORD devStatusFlags_ = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE;
+};
+
+} // namespace exchange
+
+#endif

@@ -1,0 +1,792 @@
+#include "exchange/Switchboard.h"
+
+#include "exchange/DialString.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace exchange {
+
+namespace {
+
+constexpr DWORD kActiveStates = LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_PROCEEDING |
+                                LINECALLSTATE_RINGBACK | LINECALLSTATE_BUSY | LINECALLSTATE_CONNECTED;
+constexpr DWORD kPendingHoldStates = LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_ONHOLDPENDCONF;
+
+} // namespace
+
+Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler &scheduler, std::vector<Event> &out)
+    : clock_(clock), scheduler_(scheduler), out_(out), externals_(topology.externals)
+{
+    for (DWORD i = 0; i < topology.lines.size(); ++i)
+        lines_.emplace_back(i, topology.lines[i]);
+    for (DWORD i = 0; i < topology.phones.size(); ++i)
+        phones_.emplace_back(i, topology.phones[i]);
+}
+
+// ---- queries ----
+
+Leg *Switchboard::leg(LegId id)
+{
+    auto it = legs_.find(id);
+    return it == legs_.end() ? nullptr : it->second.get();
+}
+
+const Leg *Switchboard::leg(LegId id) const
+{
+    auto it = legs_.find(id);
+    return it == legs_.end() ? nullptr : it->second.get();
+}
+
+Connection *Switchboard::connection(ConnectionId id)
+{
+    auto it = connections_.find(id);
+    return it == connections_.end() ? nullptr : &it->second;
+}
+
+std::vector<LegId> Switchboard::legsOn(DWORD line, std::optional<DWORD> address) const
+{
+    std::vector<LegId> out;
+    for (const auto &[id, l] : legs_)
+        if (l->line() == line && (!address || l->address() == *address) && !l->idle() && l->state() != 0)
+            out.push_back(id);
+    return out;
+}
+
+CallCounts Switchboard::counts(DWORD line, std::optional<DWORD> address) const
+{
+    CallCounts c;
+    for (LegId id : legsOn(line, address)) {
+        const DWORD s = leg(id)->state();
+        ++c.inUse;
+        if (s & kActiveStates)
+            ++c.active;
+        if (s == LINECALLSTATE_ONHOLD)
+            ++c.onHold;
+        if (s & kPendingHoldStates)
+            ++c.onHoldPending;
+    }
+    return c;
+}
+
+const LINEADDRESSCAPS &Switchboard::addressCaps(const Leg &leg) const
+{
+    return lines_.at(leg.line()).address(leg.address()).caps;
+}
+
+DWORD Switchboard::features(const Leg &l) const
+{
+    const LINEADDRESSCAPS &caps = addressCaps(l);
+    const CallCounts c = counts(l.line(), l.address());
+    constexpr DWORD media = LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_SETQOS;
+    DWORD f = 0;
+    switch (l.state()) {
+    case LINECALLSTATE_OFFERING:
+        f = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP | LINECALLFEATURE_REDIRECT | media;
+        break;
+    case LINECALLSTATE_ACCEPTED:
+        f = LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP | LINECALLFEATURE_REDIRECT | media;
+        break;
+    case LINECALLSTATE_DIALTONE:
+    case LINECALLSTATE_DIALING:
+        f = LINECALLFEATURE_DIAL | LINECALLFEATURE_DROP | media;
+        break;
+    case LINECALLSTATE_PROCEEDING:
+        f = LINECALLFEATURE_DROP | media;
+        break;
+    case LINECALLSTATE_RINGBACK:
+    case LINECALLSTATE_BUSY:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETECALL | media;
+        break;
+    case LINECALLSTATE_CONNECTED:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_SENDUSERUSER |
+            LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_SETUPCONF |
+            LINECALLFEATURE_PARK | media;
+        if (c.onHold < caps.dwMaxNumOnHoldCalls)
+            f |= LINECALLFEATURE_HOLD;
+        if (c.onHold > 0)
+            f |= LINECALLFEATURE_SWAPHOLD;
+        break;
+    case LINECALLSTATE_ONHOLD:
+        f = LINECALLFEATURE_DROP | media;
+        if (roomForActiveConst(l))
+            f |= LINECALLFEATURE_UNHOLD;
+        if (c.active > 0 && std::ranges::any_of(legsOn(l.line(), l.address()), [&](LegId id) {
+                return leg(id)->state() == LINECALLSTATE_CONNECTED;
+            }))
+            f |= LINECALLFEATURE_SWAPHOLD;
+        break;
+    case LINECALLSTATE_DISCONNECTED:
+    case LINECALLSTATE_SPECIALINFO:
+        f = LINECALLFEATURE_DROP;
+        break;
+    default:
+        break;
+    }
+    if (!l.idle() && !l.info().userUserInfo.empty())
+        f |= LINECALLFEATURE_RELEASEUSERUSERINFO;
+    return f & caps.dwCallFeatures;
+}
+
+DWORD Switchboard::features2(const Leg &l) const
+{
+    const DWORD f = features(l);
+    DWORD mask = 0;
+    if (f & (LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_COMPLETETRANSF))
+        mask |= LINECALLFEATURE2_TRANSFERNORM | LINECALLFEATURE2_TRANSFERCONF | LINECALLFEATURE2_ONESTEPTRANSFER;
+    if (f & LINECALLFEATURE_SETUPCONF)
+        mask |= LINECALLFEATURE2_NOHOLDCONFERENCE;
+    if (f & LINECALLFEATURE_PARK)
+        mask |= LINECALLFEATURE2_PARKDIRECT | LINECALLFEATURE2_PARKNONDIRECT;
+    if (f & LINECALLFEATURE_COMPLETECALL)
+        mask |= LINECALLFEATURE2_COMPLCAMPON | LINECALLFEATURE2_COMPLCALLBACK | LINECALLFEATURE2_COMPLINTRUDE |
+                LINECALLFEATURE2_COMPLMESSAGE;
+    return addressCaps(l).dwCallFeatures2 & mask;
+}
+
+bool Switchboard::roomForActiveConst(const Leg &l) const
+{
+    return const_cast<Switchboard *>(this)->roomForActive(l.line(), l.address(), l.id(), false);
+}
+
+bool Switchboard::roomForActive(DWORD line, DWORD address, LegId except, bool apply)
+{
+    const LINEADDRESSCAPS &caps = lines_.at(line).address(address).caps;
+    CallCounts c = counts(line, address);
+    if (const Leg *self = leg(except); self && (self->state() & kActiveStates))
+        --c.active;
+    if (c.active < std::max<DWORD>(caps.dwMaxNumActiveCalls, 1))
+        return true;
+    // Only a connected call can make way, and only while holding is possible.
+    if (c.onHold >= caps.dwMaxNumOnHoldCalls || !(caps.dwCallFeatures & LINECALLFEATURE_HOLD))
+        return false;
+    for (LegId id : legsOn(line, address)) {
+        Leg *l = leg(id);
+        if (id != except && l->state() == LINECALLSTATE_CONNECTED) {
+            if (apply)
+                setState(*l, LINECALLSTATE_ONHOLD, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+PartyId Switchboard::partyOf(const Leg &l) const
+{
+    const Line &ln = lines_.at(l.line());
+    return PartyId::of(ln.address(l.address()).number, ln.config().ownerName);
+}
+
+// ---- creation ----
+
+Connection &Switchboard::newConnection()
+{
+    Connection &c = connections_[nextConnection_];
+    c.id = nextConnection_++;
+    c.callId = nextCallId_++;
+    return c;
+}
+
+Leg &Switchboard::newLeg(DWORD line, DWORD address, Connection &c)
+{
+    const LegId id = nextLeg_++;
+    auto l = std::make_unique<Leg>(id, line, address, c.id);
+    l->infoForSetup().callId = c.callId;
+    c.legs.push_back(id);
+    Leg &ref = *l;
+    legs_[id] = std::move(l);
+    return ref;
+}
+
+LONG Switchboard::checkMakeCall(DWORD line, DWORD address, std::u16string_view dest) const
+{
+    const Line *ln = this->line(line);
+    if (!ln)
+        return LINEERR_BADDEVICEID;
+    if (!ln->hasAddress(address))
+        return LINEERR_INVALADDRESSID;
+    if (!(ln->address(address).caps.dwAddressFeatures & LINEADDRFEATURE_MAKECALL))
+        return LINEERR_OPERATIONUNAVAIL;
+    if ((ln->devStatusFlags() & (LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE)) !=
+        (LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE))
+        return LINEERR_RESOURCEUNAVAIL;
+    DialString parsed;
+    if (LONG r = parseDialString(dest, parsed))
+        return r;
+    if (!const_cast<Switchboard *>(this)->roomForActive(line, address, 0, false))
+        return LINEERR_CALLUNAVAIL;
+    return 0;
+}
+
+LegId Switchboard::makeCall(uint32_t requestId, DWORD line, DWORD address, std::u16string_view dest,
+                            const MakeCallOptions &options)
+{
+    roomForActive(line, address, 0, true);
+    Connection &c = newConnection();
+    Leg &l = newLeg(line, address, c);
+    CallInfoData &info = l.infoForSetup();
+    info.origin = LINECALLORIGIN_OUTBOUND;
+    info.reason = LINECALLREASON_DIRECT;
+    info.mediaMode = options.mediaMode;
+    info.bearerMode = options.bearerMode;
+    info.callParamFlags = options.callParamFlags;
+    info.countryCode = options.countryCode;
+    info.appName = options.appName;
+    info.callData = options.callData;
+    info.caller = partyOf(l);
+    if (!options.callingPartyId.empty())
+        info.caller.number = options.callingPartyId;
+    if (options.callParamFlags & LINECALLPARAMFLAGS_BLOCKID)
+        info.caller.flags |= LINECALLPARTYID_BLOCKED;
+    info.userUserInfo.clear();
+    pendingUui_[l.id()] = options.userUserInfo;
+    out_.push_back(Event::requestDone(requestId, 0, {l.id()}));
+    l.markAnnounced();
+    setState(l, LINECALLSTATE_DIALTONE, LINEDIALTONEMODE_NORMAL);
+    if (!dest.empty())
+        dial(l.id(), dest);
+    return l.id();
+}
+
+// ---- dialing and routing ----
+
+LONG Switchboard::checkDial(LegId id, std::u16string_view digits) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    if (!(l->state() & (LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING)))
+        return LINEERR_INVALCALLSTATE;
+    DialString parsed;
+    return parseDialString(digits, parsed);
+}
+
+void Switchboard::dial(LegId id, std::u16string_view digits)
+{
+    Leg &l = *leg(id);
+    DialString parsed;
+    parseDialString(digits, parsed);
+    l.dialed += parsed.digits;
+    setState(l, LINECALLSTATE_DIALING, 0);
+    if (parsed.partial)
+        return;
+    l.changeInfo(LINECALLINFOSTATE_CALLEDID, out_, [&](CallInfoData &i) { i.called = PartyId::of(l.dialed, {}); });
+    route(l, l.dialed);
+}
+
+void Switchboard::route(Leg &caller, const std::u16string &digits)
+{
+    setState(caller, LINECALLSTATE_PROCEEDING, 0);
+    for (const Line &ln : lines_) {
+        for (DWORD a = 0; a < ln.addressCount(); ++a) {
+            if (ln.address(a).number == digits) {
+                ringExtension(caller, ln.id(), a);
+                return;
+            }
+        }
+    }
+    for (const ExternalNumber &e : externals_) {
+        if (e.number == digits) {
+            routeExternal(caller, e);
+            return;
+        }
+    }
+    setState(caller, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BADADDRESS);
+}
+
+void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
+{
+    Line &target = lines_[line];
+    const LINEADDRESSCAPS &caps = target.address(address).caps;
+    const CallCounts c = counts(line, address);
+    const bool self = caller.line() == line && caller.address() == address;
+    const bool inService = (target.devStatusFlags() & LINEDEVSTATUSFLAGS_INSERVICE) != 0;
+    if (self || !inService || c.inUse >= caps.dwMaxNumActiveCalls + caps.dwMaxNumOnHoldCalls) {
+        setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+        return;
+    }
+    Connection &conn = *connection(caller.connection());
+    Leg &callee = newLeg(line, address, conn);
+    CallInfoData &info = callee.infoForSetup();
+    info.origin = LINECALLORIGIN_INTERNAL;
+    info.reason = LINECALLREASON_DIRECT;
+    info.mediaMode = caller.info().mediaMode;
+    info.bearerMode = caller.info().bearerMode;
+    info.caller = caller.info().caller;
+    info.called = partyOf(callee);
+    if (auto it = pendingUui_.find(caller.id()); it != pendingUui_.end()) {
+        info.userUserInfo = std::move(it->second);
+        pendingUui_.erase(it);
+    }
+    callee.setState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, clock_, out_);
+    callee.markAnnounced();
+    out_.push_back(Event::legAppeared(callee.id(), line, address, info.mediaMode, LINECALLSTATE_OFFERING,
+                               LINEOFFERINGMODE_ACTIVE));
+    out_.push_back(Event::lineState(line, LINEDEVSTATE_RINGING, 1, 1));
+    caller.changeInfo(LINECALLINFOSTATE_CALLEDID, out_, [&](CallInfoData &i) { i.called = info.called; });
+    setState(caller, LINECALLSTATE_RINGBACK, 0);
+}
+
+void Switchboard::routeExternal(Leg &caller, const ExternalNumber &number)
+{
+    Connection &conn = *connection(caller.connection());
+    conn.external = ExternalParty{number.number, number.name, number.behaviour, number.delay, false};
+    caller.changeInfo(LINECALLINFOSTATE_CALLEDID | LINECALLINFOSTATE_TRUNK, out_, [&](CallInfoData &i) {
+        i.called = PartyId::of(number.number, number.name);
+        i.trunk = 1;
+    });
+    const ConnectionId cid = conn.id;
+    const LegId lid = caller.id();
+    switch (number.behaviour) {
+    case ExternalBehaviour::Busy:
+        setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+        return;
+    case ExternalBehaviour::Unreachable:
+        setState(caller, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_UNREACHABLE);
+        return;
+    case ExternalBehaviour::NoAnswer:
+        setState(caller, LINECALLSTATE_RINGBACK, 0);
+        return;
+    case ExternalBehaviour::Answer:
+        setState(caller, LINECALLSTATE_RINGBACK, 0);
+        conn.timer = scheduler_.schedule(number.delay, [this, cid] { externalAnswers(cid); });
+        return;
+    case ExternalBehaviour::Reject:
+        setState(caller, LINECALLSTATE_RINGBACK, 0);
+        conn.timer = scheduler_.schedule(number.delay, [this, cid, lid] {
+            if (Connection *c = connection(cid)) {
+                c->timer = 0;
+                remoteReject(lid);
+            }
+        });
+        return;
+    }
+}
+
+void Switchboard::externalAnswers(ConnectionId cid)
+{
+    Connection *c = connection(cid);
+    if (!c || !c->external || c->legs.empty())
+        return;
+    c->timer = 0;
+    c->external->answered = true;
+    Leg &l = *leg(c->legs.front());
+    if (!(l.state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
+        return;
+    const PartyId far = PartyId::of(c->external->number, c->external->name);
+    l.changeInfo(LINECALLINFOSTATE_CONNECTEDID, out_, [&](CallInfoData &i) { i.connected = far; });
+    setState(l, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
+}
+
+// ---- answering ----
+
+LONG Switchboard::checkAccept(LegId id) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    return l->state() == LINECALLSTATE_OFFERING ? 0 : LINEERR_INVALCALLSTATE;
+}
+
+void Switchboard::accept(LegId id, const std::vector<uint8_t> &uui)
+{
+    Leg &l = *leg(id);
+    setState(l, LINECALLSTATE_ACCEPTED, 0);
+    if (Leg *other = leg(connection(l.connection())->other(id)); other && !uui.empty())
+        other->changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_, [&](CallInfoData &i) { i.userUserInfo = uui; });
+}
+
+LONG Switchboard::checkAnswer(LegId id) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    if (!(l->state() & (LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED)))
+        return LINEERR_INVALCALLSTATE;
+    if (!const_cast<Switchboard *>(this)->roomForActive(l->line(), l->address(), id, false))
+        return LINEERR_RESOURCEUNAVAIL;
+    return 0;
+}
+
+void Switchboard::answer(LegId id, const std::vector<uint8_t> &uui)
+{
+    Leg &l = *leg(id);
+    roomForActive(l.line(), l.address(), id, true);
+    Connection &c = *connection(l.connection());
+    if (Leg *caller = leg(c.other(id))) {
+        if (!uui.empty())
+            caller->changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_, [&](CallInfoData &i) { i.userUserInfo = uui; });
+        connectLegs(*caller, l);
+        return;
+    }
+    if (c.external) {
+        c.external->answered = true;
+        l.changeInfo(LINECALLINFOSTATE_CONNECTEDID, out_, [&](CallInfoData &i) { i.connected = i.caller; });
+    }
+    setState(l, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
+}
+
+void Switchboard::connectLegs(Leg &a, Leg &b)
+{
+    const PartyId pa = a.info().caller.number.empty() ? partyOf(a) : a.info().caller;
+    const PartyId pb = partyOf(b);
+    b.changeInfo(LINECALLINFOSTATE_CONNECTEDID, out_, [&](CallInfoData &i) { i.connected = pa; });
+    setState(b, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
+    a.changeInfo(LINECALLINFOSTATE_CONNECTEDID, out_, [&](CallInfoData &i) { i.connected = pb; });
+    setState(a, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
+}
+
+// ---- dropping ----
+
+LONG Switchboard::checkDrop(LegId id) const
+{
+    const Leg *l = leg(id);
+    if (!l)
+        return LINEERR_INVALCALLHANDLE;
+    return l->idle() ? LINEERR_INVALCALLSTATE : 0;
+}
+
+void Switchboard::drop(LegId id, const std::vector<uint8_t> &uui)
+{
+    Leg &l = *leg(id);
+    const bool rejecting = l.state() & (LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED);
+    cancelGeneration(l);
+    disconnectOthers(l, rejecting ? LINEDISCONNECTMODE_REJECT : LINEDISCONNECTMODE_NORMAL, uui);
+    setState(l, LINECALLSTATE_IDLE, 0);
+}
+
+void Switchboard::disconnectOthers(Leg &from, DWORD mode, const std::vector<uint8_t> &uui)
+{
+    Connection *c = connection(from.connection());
+    if (!c)
+        return;
+    c->remove(from.id());
+    pendingUui_.erase(from.id());
+    for (LegId id : c->legs) {
+        Leg &other = *leg(id);
+        if (other.idle() || other.state() == LINECALLSTATE_DISCONNECTED)
+            continue;
+        if (!uui.empty())
+            other.changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_, [&](CallInfoData &i) { i.userUserInfo = uui; });
+        cancelGeneration(other);
+        setState(other, LINECALLSTATE_DISCONNECTED, mode);
+    }
+    if (c->legs.empty()) {
+        if (c->timer)
+            scheduler_.cancel(c->timer);
+        connections_.erase(c->id);
+    }
+}
+
+// ---- hold ----
+
+LONG Switchboard::checkHold(LegId id) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    if (l->state() != LINECALLSTATE_CONNECTED)
+        return LINEERR_INVALCALLSTATE;
+    return (features(*l) & LINECALLFEATURE_HOLD) ? 0 : LINEERR_RESOURCEUNAVAIL;
+}
+
+void Switchboard::hold(LegId id)
+{
+    setState(*leg(id), LINECALLSTATE_ONHOLD, 0);
+}
+
+LONG Switchboard::checkUnhold(LegId id) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    if (l->state() != LINECALLSTATE_ONHOLD && !(l->state() & kPendingHoldStates))
+        return LINEERR_INVALCALLSTATE;
+    return roomForActiveConst(*l) ? 0 : LINEERR_RESOURCEUNAVAIL;
+}
+
+void Switchboard::unhold(LegId id)
+{
+    Leg &l = *leg(id);
+    roomForActive(l.line(), l.address(), id, true);
+    setState(l, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
+}
+
+LONG Switchboard::checkSwapHold(LegId active, LegId held) const
+{
+    const Leg *a = leg(active);
+    const Leg *h = leg(held);
+    if (!a || !h || a->idle() || h->idle())
+        return LINEERR_INVALCALLHANDLE;
+    if (active == held || a->line() != h->line())
+        return LINEERR_INVALCALLHANDLE;
+    if (a->state() != LINECALLSTATE_CONNECTED || !(h->state() == LINECALLSTATE_ONHOLD || (h->state() & kPendingHoldStates)))
+        return LINEERR_INVALCALLSTATE;
+    return 0;
+}
+
+void Switchboard::swapHold(LegId active, LegId held)
+{
+    setState(*leg(active), LINECALLSTATE_ONHOLD, 0);
+    setState(*leg(held), LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
+}
+
+// ---- digits ----
+
+LONG Switchboard::checkGenerateDigits(LegId id, DWORD mode, const std::u16string *digits) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    const DWORD modes = lines_.at(l->line()).config().caps.dwGenerateDigitModes;
+    if (!std::has_single_bit(mode) || !(modes & mode))
+        return LINEERR_INVALDIGITMODE;
+    if (l->state() != LINECALLSTATE_CONNECTED)
+        return LINEERR_INVALCALLSTATE;
+    if (digits && !validGenerateDigits(*digits, mode))
+        return LINEERR_INVALDIGITS;
+    return 0;
+}
+
+void Switchboard::generateDigits(LegId id, DWORD, const std::u16string *digits, DWORD duration)
+{
+    Leg &l = *leg(id);
+    cancelGeneration(l);
+    if (!digits || digits->empty())
+        return;
+    const LINEDEVCAPS &caps = lines_.at(l.line()).config().caps;
+    if (duration == 0)
+        duration = caps.DefaultDialParams.dwDigitDuration;
+    duration = std::clamp(duration, caps.MinDialParams.dwDigitDuration,
+                          std::max(caps.MinDialParams.dwDigitDuration, caps.MaxDialParams.dwDigitDuration));
+    // Each digit sounds for `duration` and is followed by an equal pause.
+    const Millis total(int64_t(duration) * 2 * int64_t(digits->size()));
+    l.generateTimer = scheduler_.schedule(total, [this, id] {
+        Leg *g = leg(id);
+        if (!g || !g->generateTimer)
+            return;
+        g->generateTimer = 0;
+        out_.push_back(Event::legGenerate(id, LINEGENERATETERM_DONE, DWORD(clock_.now().count())));
+    });
+}
+
+void Switchboard::cancelGeneration(Leg &l)
+{
+    if (!l.generateTimer)
+        return;
+    scheduler_.cancel(l.generateTimer);
+    l.generateTimer = 0;
+    out_.push_back(Event::legGenerate(l.id(), LINEGENERATETERM_CANCEL, DWORD(clock_.now().count())));
+}
+
+// ---- call information ----
+
+LONG Switchboard::checkLive(LegId id) const
+{
+    const Leg *l = leg(id);
+    if (!l)
+        return LINEERR_INVALCALLHANDLE;
+    return l->idle() ? LINEERR_INVALCALLSTATE : 0;
+}
+
+LONG Switchboard::checkCallData(LegId id, size_t size) const
+{
+    if (LONG r = checkLive(id))
+        return r;
+    return size > addressCaps(*leg(id)).dwMaxCallDataSize ? LINEERR_INVALPARAM : 0;
+}
+
+void Switchboard::setCallData(LegId id, std::vector<uint8_t> data)
+{
+    leg(id)->changeInfo(LINECALLINFOSTATE_CALLDATA, out_, [&](CallInfoData &i) { i.callData = std::move(data); });
+}
+
+void Switchboard::setAppSpecific(LegId id, DWORD value)
+{
+    leg(id)->changeInfo(LINECALLINFOSTATE_APPSPECIFIC, out_, [&](CallInfoData &i) { i.appSpecific = value; });
+}
+
+void Switchboard::setQualityOfService(LegId id, std::vector<uint8_t> sending, std::vector<uint8_t> receiving)
+{
+    leg(id)->changeInfo(LINECALLINFOSTATE_QOS, out_, [&](CallInfoData &i) {
+        i.sendingFlowspec = std::move(sending);
+        i.receivingFlowspec = std::move(receiving);
+    });
+}
+
+LONG Switchboard::checkSendUserUserInfo(LegId id, size_t size) const
+{
+    const Leg *l = leg(id);
+    if (!l || l->idle())
+        return LINEERR_INVALCALLHANDLE;
+    if (!(l->state() & (LINECALLSTATE_CONNECTED | LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED)))
+        return LINEERR_INVALCALLSTATE;
+    return size > lines_.at(l->line()).config().caps.dwUUISendUserUserInfoSize ? LINEERR_USERUSERINFOTOOBIG : 0;
+}
+
+void Switchboard::sendUserUserInfo(LegId id, std::vector<uint8_t> uui)
+{
+    Connection *c = connection(leg(id)->connection());
+    if (Leg *other = c ? leg(c->other(id)) : nullptr)
+        other->changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_, [&](CallInfoData &i) { i.userUserInfo = std::move(uui); });
+}
+
+void Switchboard::releaseUserUserInfo(LegId id)
+{
+    Leg &l = *leg(id);
+    if (!l.info().userUserInfo.empty())
+        l.changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_, [](CallInfoData &i) { i.userUserInfo.clear(); });
+}
+
+// ---- line status ----
+
+LONG Switchboard::checkLineDevStatus(DWORD line, DWORD statusToChange) const
+{
+    const Line *l = this->line(line);
+    if (!l)
+        return LINEERR_BADDEVICEID;
+    if (!std::has_single_bit(statusToChange) || !(l->config().caps.dwSettableDevStatus & statusToChange))
+        return LINEERR_INVALPARAM;
+    return 0;
+}
+
+void Switchboard::setLineDevStatus(DWORD line, DWORD statusToChange, bool on)
+{
+    Line &l = lines_[line];
+    const DWORD before = l.devStatusFlags();
+    const DWORD after = on ? (before | statusToChange) : (before & ~statusToChange);
+    if (before == after)
+        return;
+    l.setDevStatusFlags(after);
+    DWORD state = LINEDEVSTATE_OTHER;
+    switch (statusToChange) {
+    case LINEDEVSTATUSFLAGS_CONNECTED:
+        state = on ? LINEDEVSTATE_CONNECTED : LINEDEVSTATE_DISCONNECTED;
+        break;
+    case LINEDEVSTATUSFLAGS_MSGWAIT:
+        state = on ? LINEDEVSTATE_MSGWAITON : LINEDEVSTATE_MSGWAITOFF;
+        break;
+    case LINEDEVSTATUSFLAGS_INSERVICE:
+        state = on ? LINEDEVSTATE_INSERVICE : LINEDEVSTATE_OUTOFSERVICE;
+        break;
+    case LINEDEVSTATUSFLAGS_LOCKED:
+        state = LINEDEVSTATE_LOCK;
+        break;
+    }
+    out_.push_back(Event::lineState(line, state, 0, 0));
+}
+
+// ---- the world outside ----
+
+LegId Switchboard::incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)
+{
+    Connection &c = newConnection();
+    c.external = ExternalParty{caller.number, caller.name, ExternalBehaviour::Answer, Millis(0), true};
+    Leg &l = newLeg(line, address, c);
+    CallInfoData &info = l.infoForSetup();
+    info.origin = LINECALLORIGIN_EXTERNAL;
+    info.reason = LINECALLREASON_DIRECT;
+    info.mediaMode = mediaMode;
+    info.caller = caller;
+    info.called = partyOf(l);
+    info.trunk = 1;
+    l.setState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, clock_, out_);
+    l.markAnnounced();
+    out_.push_back(Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));
+    out_.push_back(Event::lineState(line, LINEDEVSTATE_RINGING, 1, 1));
+    return l.id();
+}
+
+LONG Switchboard::remoteAnswer(LegId id)
+{
+    Leg *l = leg(id);
+    Connection *c = l ? connection(l->connection()) : nullptr;
+    if (!c || !c->external || !(l->state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
+        return LINEERR_INVALCALLSTATE;
+    if (c->timer)
+        scheduler_.cancel(c->timer);
+    externalAnswers(c->id);
+    return 0;
+}
+
+LONG Switchboard::remoteHangUp(LegId id)
+{
+    Leg *l = leg(id);
+    Connection *c = l ? connection(l->connection()) : nullptr;
+    if (!c || !c->external || l->idle() || l->state() == LINECALLSTATE_DISCONNECTED)
+        return LINEERR_INVALCALLSTATE;
+    if (c->timer)
+        scheduler_.cancel(c->timer);
+    c->timer = 0;
+    cancelGeneration(*l);
+    setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL);
+    return 0;
+}
+
+LONG Switchboard::remoteBusy(LegId id)
+{
+    Leg *l = leg(id);
+    Connection *c = l ? connection(l->connection()) : nullptr;
+    if (!c || !c->external || !(l->state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
+        return LINEERR_INVALCALLSTATE;
+    if (c->timer)
+        scheduler_.cancel(c->timer);
+    c->timer = 0;
+    setState(*l, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+    return 0;
+}
+
+LONG Switchboard::remoteReject(LegId id)
+{
+    Leg *l = leg(id);
+    Connection *c = l ? connection(l->connection()) : nullptr;
+    if (!c || !c->external || !(l->state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
+        return LINEERR_INVALCALLSTATE;
+    if (c->timer)
+        scheduler_.cancel(c->timer);
+    c->timer = 0;
+    setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_REJECT);
+    return 0;
+}
+
+// ---- lifetime ----
+
+void Switchboard::retain(LegId id)
+{
+    if (legs_.count(id))
+        ++refs_[id];
+}
+
+void Switchboard::release(LegId id, bool dropIfLive)
+{
+    Leg *l = leg(id);
+    if (!l)
+        return;
+    if (auto it = refs_.find(id); it != refs_.end() && --it->second <= 0)
+        refs_.erase(it);
+    if (dropIfLive && !l->idle())
+        drop(id, {});
+    collect();
+}
+
+void Switchboard::collect()
+{
+    for (auto it = legs_.begin(); it != legs_.end();) {
+        Leg &l = *it->second;
+        if (l.idle() && !refs_.count(l.id())) {
+            if (Connection *c = connection(l.connection())) {
+                c->remove(l.id());
+                if (c->legs.empty()) {
+                    if (c->timer)
+                        scheduler_.cancel(c->timer);
+                    connections_.erase(c->id);
+                }
+            }
+            it = legs_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+} // namespace exchange

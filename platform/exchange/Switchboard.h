@@ -1,0 +1,154 @@
+// The call model of the exchange: devices, legs and connections, and every
+// call operation with its state sequences. Not thread-aware: the Exchange
+// calls it only with its lock held, and it reports into the Exchange's
+// outbox.
+#ifndef DIALWERK_EXCHANGE_SWITCHBOARD_H
+#define DIALWERK_EXCHANGE_SWITCHBOARD_H
+
+#include "exchange/Clock.h"
+#include "exchange/Connection.h"
+#include "exchange/Events.h"
+#include "exchange/Leg.h"
+#include "exchange/Line.h"
+#include "exchange/Phone.h"
+#include "exchange/Topology.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace exchange {
+
+/// Runs work later on the exchange thread.
+class Scheduler {
+public:
+    virtual ~Scheduler() = default;
+    /// Runs `work` after `delay` on the exchange clock; answers a timer id (never 0).
+    virtual uint64_t schedule(Millis delay, std::function<void()> work) = 0;
+    virtual void cancel(uint64_t timer) = 0;
+};
+
+/// What an application asked for in lineMakeCall beyond the number.
+struct MakeCallOptions {
+    DWORD mediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
+    DWORD bearerMode = LINEBEARERMODE_VOICE;
+    DWORD callParamFlags = 0;
+    DWORD countryCode = 0;
+    std::u16string appName;
+    std::u16string callingPartyId; // overrides the caller number shown to the far end
+    std::vector<uint8_t> userUserInfo;
+    std::vector<uint8_t> callData;
+};
+
+class Switchboard {
+public:
+    Switchboard(const Topology &topology, const Clock &clock, Scheduler &scheduler, std::vector<Event> &out);
+
+    // ---- devices ----
+    DWORD lineCount() const { return static_cast<DWORD>(lines_.size()); }
+    DWORD phoneCount() const { return static_cast<DWORD>(phones_.size()); }
+    Line *line(DWORD id) { return id < lines_.size() ? &lines_[id] : nullptr; }
+    const Line *line(DWORD id) const { return id < lines_.size() ? &lines_[id] : nullptr; }
+    Phone *phone(DWORD id) { return id < phones_.size() ? &phones_[id] : nullptr; }
+    const Phone *phone(DWORD id) const { return id < phones_.size() ? &phones_[id] : nullptr; }
+
+    // ---- calls ----
+    Leg *leg(LegId id);
+    const Leg *leg(LegId id) const;
+    /// Legs that are not idle on a line (optionally one address), oldest first.
+    std::vector<LegId> legsOn(DWORD line, std::optional<DWORD> address) const;
+    CallCounts counts(DWORD line, std::optional<DWORD> address) const;
+    /// LINECALLFEATURE_ / LINECALLFEATURE2_ bits the leg offers now.
+    DWORD features(const Leg &leg) const;
+    DWORD features2(const Leg &leg) const;
+
+    // Checks answer 0 or the LINEERR_ code the request fails with; the
+    // operations assume their check passed and report what follows.
+    LONG checkMakeCall(DWORD line, DWORD address, std::u16string_view dest) const;
+    /// Creates the call, reports RequestDone with it, then its first states.
+    LegId makeCall(uint32_t requestId, DWORD line, DWORD address, std::u16string_view dest,
+                   const MakeCallOptions &options);
+    LONG checkDial(LegId leg, std::u16string_view digits) const;
+    void dial(LegId leg, std::u16string_view digits);
+    LONG checkAccept(LegId leg) const;
+    void accept(LegId leg, const std::vector<uint8_t> &uui);
+    LONG checkAnswer(LegId leg) const;
+    void answer(LegId leg, const std::vector<uint8_t> &uui);
+    LONG checkDrop(LegId leg) const;
+    void drop(LegId leg, const std::vector<uint8_t> &uui);
+    LONG checkHold(LegId leg) const;
+    void hold(LegId leg);
+    LONG checkUnhold(LegId leg) const;
+    void unhold(LegId leg);
+    LONG checkSwapHold(LegId active, LegId held) const;
+    void swapHold(LegId active, LegId held);
+    LONG checkGenerateDigits(LegId leg, DWORD mode, const std::u16string *digits) const;
+    /// Starts (or, with no digits, cancels) digit generation; LINE_GENERATE follows.
+    void generateDigits(LegId leg, DWORD mode, const std::u16string *digits, DWORD duration);
+    LONG checkCallData(LegId leg, size_t size) const;
+    void setCallData(LegId leg, std::vector<uint8_t> data);
+    LONG checkLive(LegId leg) const;
+    void setAppSpecific(LegId leg, DWORD value);
+    void setQualityOfService(LegId leg, std::vector<uint8_t> sending, std::vector<uint8_t> receiving);
+    LONG checkSendUserUserInfo(LegId leg, size_t size) const;
+    void sendUserUserInfo(LegId leg, std::vector<uint8_t> uui);
+    void releaseUserUserInfo(LegId leg);
+    LONG checkLineDevStatus(DWORD line, DWORD statusToChange) const;
+    void setLineDevStatus(DWORD line, DWORD statusToChange, bool on);
+
+    // ---- the world outside (control interface) ----
+    LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode);
+    LONG remoteAnswer(LegId leg);
+    LONG remoteHangUp(LegId leg);
+    LONG remoteBusy(LegId leg);
+    LONG remoteReject(LegId leg);
+
+    // ---- lifetime ----
+    /// An application took or gave up a handle to the leg.
+    void retain(LegId leg);
+    /// Gives up a handle; a sole owner giving up drops a live call. Idle,
+    /// unreferenced legs are forgotten.
+    void release(LegId leg, bool dropIfLive);
+    /// Forgets idle legs that nobody references.
+    void collect();
+
+private:
+    Leg &newLeg(DWORD line, DWORD address, Connection &c);
+    Connection &newConnection();
+    void route(Leg &caller, const std::u16string &digits);
+    void routeExternal(Leg &caller, const ExternalNumber &number);
+    void ringExtension(Leg &caller, DWORD line, DWORD address);
+    void connectLegs(Leg &a, Leg &b);
+    void externalAnswers(ConnectionId c);
+    void disconnectOthers(Leg &from, DWORD mode, const std::vector<uint8_t> &uui);
+    void cancelGeneration(Leg &leg);
+    /// Makes room for one more active call at an address by holding a
+    /// connected one; false when that is not possible.
+    bool roomForActive(DWORD line, DWORD address, LegId except, bool apply);
+    bool roomForActiveConst(const Leg &leg) const;
+    const LINEADDRESSCAPS &addressCaps(const Leg &leg) const;
+    Connection *connection(ConnectionId id);
+    PartyId partyOf(const Leg &leg) const;
+    void setState(Leg &leg, DWORD state, DWORD mode) { leg.setState(state, mode, clock_, out_); }
+
+    const Clock &clock_;
+    Scheduler &scheduler_;
+    std::vector<Event> &out_;
+    std::vector<Line> lines_;
+    std::vector<Phone> phones_;
+    std::vector<ExternalNumber> externals_;
+    std::map<LegId, std::unique_ptr<Leg>> legs_;
+    std::map<LegId, int> refs_;
+    std::map<LegId, std::vector<uint8_t>> pendingUui_; // make-call UUI for the called party
+    std::map<ConnectionId, Connection> connections_;
+    LegId nextLeg_ = 1;
+    ConnectionId nextConnection_ = 1;
+    DWORD nextCallId_ = 0x5000;
+};
+
+} // namespace exchange
+
+#endif

@@ -1,0 +1,187 @@
+#include "exchange/Topology.h"
+
+namespace exchange {
+
+namespace {
+
+// Call features this exchange carries out today; an address advertises no
+// more than these unless a test widens its caps.
+constexpr DWORD kBasicCallFeatures =
+    LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DIAL | LINECALLFEATURE_DROP |
+    LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_HOLD | LINECALLFEATURE_UNHOLD | LINECALLFEATURE_SWAPHOLD |
+    LINECALLFEATURE_SENDUSERUSER | LINECALLFEATURE_RELEASEUSERUSERINFO | LINECALLFEATURE_SETQOS |
+    LINECALLFEATURE_SETCALLDATA;
+
+constexpr DWORD kCallStates = LINECALLSTATE_IDLE | LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED |
+                              LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_RINGBACK |
+                              LINECALLSTATE_BUSY | LINECALLSTATE_CONNECTED | LINECALLSTATE_PROCEEDING |
+                              LINECALLSTATE_ONHOLD | LINECALLSTATE_DISCONNECTED | LINECALLSTATE_UNKNOWN;
+
+constexpr DWORD kPartyIdFlags =
+    LINECALLPARTYID_NAME | LINECALLPARTYID_ADDRESS | LINECALLPARTYID_UNKNOWN | LINECALLPARTYID_BLOCKED;
+
+LINEADDRESSCAPS extensionAddressCaps()
+{
+    LINEADDRESSCAPS c{};
+    c.dwAddressSharing = LINEADDRESSSHARING_PRIVATE;
+    c.dwAddressStates = LINEADDRESSSTATE_OTHER | LINEADDRESSSTATE_INUSEZERO | LINEADDRESSSTATE_INUSEONE |
+                        LINEADDRESSSTATE_INUSEMANY | LINEADDRESSSTATE_NUMCALLS | LINEADDRESSSTATE_CAPSCHANGE;
+    c.dwCallInfoStates = LINECALLINFOSTATE_OTHER | LINECALLINFOSTATE_MEDIAMODE | LINECALLINFOSTATE_APPSPECIFIC |
+                         LINECALLINFOSTATE_CALLID | LINECALLINFOSTATE_RELATEDCALLID | LINECALLINFOSTATE_ORIGIN |
+                         LINECALLINFOSTATE_REASON | LINECALLINFOSTATE_NUMOWNERINCR |
+                         LINECALLINFOSTATE_NUMOWNERDECR | LINECALLINFOSTATE_NUMMONITORS |
+                         LINECALLINFOSTATE_CALLERID | LINECALLINFOSTATE_CALLEDID | LINECALLINFOSTATE_CONNECTEDID |
+                         LINECALLINFOSTATE_USERUSERINFO | LINECALLINFOSTATE_HIGHLEVELCOMP |
+                         LINECALLINFOSTATE_LOWLEVELCOMP | LINECALLINFOSTATE_CHARGINGINFO | LINECALLINFOSTATE_QOS |
+                         LINECALLINFOSTATE_CALLDATA | LINECALLINFOSTATE_TRUNK;
+    c.dwCallerIDFlags = kPartyIdFlags;
+    c.dwCalledIDFlags = kPartyIdFlags;
+    c.dwConnectedIDFlags = kPartyIdFlags;
+    c.dwRedirectionIDFlags = kPartyIdFlags;
+    c.dwRedirectingIDFlags = kPartyIdFlags;
+    c.dwCallStates = kCallStates;
+    c.dwDialToneModes = LINEDIALTONEMODE_NORMAL;
+    c.dwBusyModes = LINEBUSYMODE_STATION;
+    c.dwSpecialInfo = 0;
+    c.dwDisconnectModes = LINEDISCONNECTMODE_NORMAL | LINEDISCONNECTMODE_REJECT | LINEDISCONNECTMODE_BUSY |
+                          LINEDISCONNECTMODE_BADADDRESS | LINEDISCONNECTMODE_UNREACHABLE |
+                          LINEDISCONNECTMODE_NOANSWER;
+    c.dwMaxNumActiveCalls = 1;
+    c.dwMaxNumOnHoldCalls = 3;
+    c.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED | LINEADDRCAPFLAGS_PARTIALDIAL;
+    c.dwCallFeatures = kBasicCallFeatures;
+    c.dwRemoveFromConfState = LINECALLSTATE_IDLE;
+    c.dwAddressFeatures = LINEADDRFEATURE_MAKECALL;
+    c.dwMaxCallDataSize = 4096;
+    c.dwCallFeatures2 = 0;
+    c.dwConnectedModes = LINECONNECTEDMODE_ACTIVE;
+    c.dwOfferingModes = LINEOFFERINGMODE_ACTIVE;
+    c.dwAvailableMediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_AUTOMATEDVOICE;
+    return c;
+}
+
+} // namespace
+
+LineConfig LineConfig::extension(std::u16string number, std::u16string ownerName)
+{
+    LineConfig l;
+    l.name = u"Extension " + number;
+    l.providerInfo = u"Dialwerk Simulated Exchange";
+    l.switchInfo = u"Dialwerk PBX";
+    l.ownerName = std::move(ownerName);
+    LINEDEVCAPS &c = l.caps;
+    c.dwStringFormat = STRINGFORMAT_UNICODE;
+    c.dwAddressModes = LINEADDRESSMODE_ADDRESSID | LINEADDRESSMODE_DIALABLEADDR;
+    c.dwBearerModes = LINEBEARERMODE_VOICE | LINEBEARERMODE_SPEECH;
+    c.dwMaxRate = 64000;
+    c.dwMediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_AUTOMATEDVOICE | LINEMEDIAMODE_UNKNOWN;
+    c.dwGenerateDigitModes = LINEDIGITMODE_DTMF | LINEDIGITMODE_PULSE;
+    c.dwDevCapFlags = LINEDEVCAPFLAGS_CLOSEDROP | LINEDEVCAPFLAGS_DIALBILLING | LINEDEVCAPFLAGS_DIALQUIET |
+                      LINEDEVCAPFLAGS_DIALDIALTONE | LINEDEVCAPFLAGS_LOCAL;
+    c.dwMaxNumActiveCalls = 1;
+    c.dwAnswerMode = LINEANSWERMODE_HOLD;
+    c.dwRingModes = 1;
+    c.dwLineStates = LINEDEVSTATE_OTHER | LINEDEVSTATE_RINGING | LINEDEVSTATE_CONNECTED |
+                     LINEDEVSTATE_DISCONNECTED | LINEDEVSTATE_INSERVICE | LINEDEVSTATE_OUTOFSERVICE |
+                     LINEDEVSTATE_MAINTENANCE | LINEDEVSTATE_OPEN | LINEDEVSTATE_CLOSE | LINEDEVSTATE_NUMCALLS |
+                     LINEDEVSTATE_REINIT | LINEDEVSTATE_LOCK | LINEDEVSTATE_CAPSCHANGE |
+                     LINEDEVSTATE_CONFIGCHANGE | LINEDEVSTATE_MSGWAITON | LINEDEVSTATE_MSGWAITOFF |
+                     LINEDEVSTATE_REMOVED;
+    c.dwUUIAcceptSize = 256;
+    c.dwUUIAnswerSize = 256;
+    c.dwUUIMakeCallSize = 256;
+    c.dwUUIDropSize = 256;
+    c.dwUUISendUserUserInfoSize = 256;
+    c.dwUUICallInfoSize = 256;
+    c.MinDialParams = {50, 50, 50, 0};
+    c.MaxDialParams = {2000, 2000, 1000, 10000};
+    c.DefaultDialParams = {500, 100, 100, 3000};
+    c.dwLineFeatures = LINEFEATURE_MAKECALL | LINEFEATURE_SETDEVSTATUS;
+    c.dwSettableDevStatus = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_MSGWAIT |
+                            LINEDEVSTATUSFLAGS_INSERVICE | LINEDEVSTATUSFLAGS_LOCKED;
+    c.dwAddressTypes = LINEADDRESSTYPE_PHONENUMBER;
+    l.addresses.push_back({std::move(number), extensionAddressCaps()});
+    return l;
+}
+
+PhoneConfig PhoneConfig::deskPhone(std::u16string name, DWORD line)
+{
+    PhoneConfig p;
+    p.name = std::move(name);
+    p.providerInfo = u"Dialwerk Simulated Exchange";
+    p.phoneInfo = u"Desk phone";
+    p.line = line;
+    PHONECAPS &c = p.caps;
+    c.dwStringFormat = STRINGFORMAT_UNICODE;
+    c.dwPhoneStates = PHONESTATE_OTHER | PHONESTATE_CONNECTED | PHONESTATE_DISCONNECTED | PHONESTATE_OWNER |
+                      PHONESTATE_MONITORS | PHONESTATE_DISPLAY | PHONESTATE_LAMP | PHONESTATE_RINGMODE |
+                      PHONESTATE_RINGVOLUME | PHONESTATE_HANDSETHOOKSWITCH | PHONESTATE_HANDSETVOLUME |
+                      PHONESTATE_HANDSETGAIN | PHONESTATE_SPEAKERHOOKSWITCH | PHONESTATE_SPEAKERVOLUME |
+                      PHONESTATE_SPEAKERGAIN | PHONESTATE_HEADSETHOOKSWITCH | PHONESTATE_HEADSETVOLUME |
+                      PHONESTATE_HEADSETGAIN | PHONESTATE_SUSPEND | PHONESTATE_RESUME | PHONESTATE_REINIT |
+                      PHONESTATE_CAPSCHANGE | PHONESTATE_REMOVED;
+    c.dwHookSwitchDevs = PHONEHOOKSWITCHDEV_HANDSET | PHONEHOOKSWITCHDEV_SPEAKER | PHONEHOOKSWITCHDEV_HEADSET;
+    constexpr DWORD allModes = PHONEHOOKSWITCHMODE_ONHOOK | PHONEHOOKSWITCHMODE_MIC | PHONEHOOKSWITCHMODE_SPEAKER |
+                               PHONEHOOKSWITCHMODE_MICSPEAKER;
+    c.dwHandsetHookSwitchModes = PHONEHOOKSWITCHMODE_ONHOOK | PHONEHOOKSWITCHMODE_MICSPEAKER;
+    c.dwSpeakerHookSwitchModes = allModes;
+    c.dwHeadsetHookSwitchModes = allModes;
+    c.dwVolumeFlags = c.dwHookSwitchDevs;
+    c.dwGainFlags = c.dwHookSwitchDevs;
+    c.dwDisplayNumRows = 2;
+    c.dwDisplayNumColumns = 40;
+    c.dwNumRingModes = 3;
+    c.dwPhoneFeatures = PHONEFEATURE_GETBUTTONINFO | PHONEFEATURE_GETDISPLAY | PHONEFEATURE_GETGAINHANDSET |
+                        PHONEFEATURE_GETGAINSPEAKER | PHONEFEATURE_GETGAINHEADSET |
+                        PHONEFEATURE_GETHOOKSWITCHHANDSET | PHONEFEATURE_GETHOOKSWITCHSPEAKER |
+                        PHONEFEATURE_GETHOOKSWITCHHEADSET | PHONEFEATURE_GETLAMP | PHONEFEATURE_GETRING |
+                        PHONEFEATURE_GETVOLUMEHANDSET | PHONEFEATURE_GETVOLUMESPEAKER |
+                        PHONEFEATURE_GETVOLUMEHEADSET | PHONEFEATURE_SETDISPLAY | PHONEFEATURE_SETGAINHANDSET |
+                        PHONEFEATURE_SETGAINSPEAKER | PHONEFEATURE_SETGAINHEADSET |
+                        PHONEFEATURE_SETHOOKSWITCHHANDSET | PHONEFEATURE_SETHOOKSWITCHSPEAKER |
+                        PHONEFEATURE_SETHOOKSWITCHHEADSET | PHONEFEATURE_SETRING | PHONEFEATURE_SETVOLUMEHANDSET |
+                        PHONEFEATURE_SETVOLUMESPEAKER | PHONEFEATURE_SETVOLUMEHEADSET;
+    c.dwSettableHandsetHookSwitchModes = c.dwHandsetHookSwitchModes;
+    c.dwSettableSpeakerHookSwitchModes = allModes;
+    c.dwSettableHeadsetHookSwitchModes = allModes;
+    c.dwMonitoredHandsetHookSwitchModes = c.dwHandsetHookSwitchModes;
+    c.dwMonitoredSpeakerHookSwitchModes = allModes;
+    c.dwMonitoredHeadsetHookSwitchModes = allModes;
+    p.buttons = {
+        {PHONEBUTTONMODE_CALL, PHONEBUTTONFUNCTION_CALLAPP, u"Line 1", PHONELAMPMODE_OFF},
+        {PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_HOLD, u"Hold", PHONELAMPMODE_OFF},
+        {PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_TRANSFER, u"Transfer", PHONELAMPMODE_OFF},
+        {PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_CONFERENCE, u"Conference", PHONELAMPMODE_OFF},
+        {PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_FORWARD, u"Forward", PHONELAMPMODE_OFF},
+        {PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_MSGINDICATOR, u"Message", PHONELAMPMODE_STEADY},
+        {PHONEBUTTONMODE_KEYPAD, PHONEBUTTONFUNCTION_NONE, u"1", PHONELAMPMODE_DUMMY},
+        {PHONEBUTTONMODE_DISPLAY, PHONEBUTTONFUNCTION_NONE, u"", PHONELAMPMODE_DUMMY},
+    };
+    return p;
+}
+
+Topology Topology::standard()
+{
+    Topology t;
+    t.lines.push_back(LineConfig::extension(u"201", u"Anna Berg"));
+    t.lines.push_back(LineConfig::extension(u"202", u"Ben Carter"));
+    t.lines[0].phone = 0;
+    t.lines[1].phone = 1;
+    t.lines[0].invalidPasswordState = 0;
+    t.lines[1].invalidPasswordState = 0;
+    t.phones.push_back(PhoneConfig::deskPhone(u"Phone 201", 0));
+    t.phones.push_back(PhoneConfig::deskPhone(u"Phone 202", 1));
+    t.phones[0].display = "201 Anna Berg";
+    t.phones[1].display = "202 Ben Carter";
+    t.externals = {
+        {u"5550100", u"Clara Diaz", ExternalBehaviour::Answer, Millis(3000)},
+        {u"5550101", u"Busy Line", ExternalBehaviour::Busy, Millis(0)},
+        {u"5550102", u"No Answer", ExternalBehaviour::NoAnswer, Millis(0)},
+        {u"5550103", u"Rejecting Party", ExternalBehaviour::Reject, Millis(2000)},
+        {u"5550104", u"Unreachable", ExternalBehaviour::Unreachable, Millis(0)},
+        {u"5550105", u"Quick Answer", ExternalBehaviour::Answer, Millis(0)},
+    };
+    return t;
+}
+
+} // namespace exchange

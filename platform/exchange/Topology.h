@@ -1,0 +1,99 @@
+// The devices of the simulated exchange as plain data: line devices with
+// their addresses, phone devices and external numbers. Capabilities are kept
+// in TAPI's own fixed structures, so a test can set any combination.
+#ifndef DIALWERK_EXCHANGE_TOPOLOGY_H
+#define DIALWERK_EXCHANGE_TOPOLOGY_H
+
+#include "exchange/Clock.h"
+
+#include <tapi.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace exchange {
+
+/// One address of a line: its dialable number and capabilities. The size
+/// members of caps (dwTotalSize and every dwXxxSize/Offset) are ignored.
+struct AddressConfig {
+    std::u16string number;
+    LINEADDRESSCAPS caps{};
+};
+
+/// One line device. caps.dwNumAddresses is taken from addresses.size().
+struct LineConfig {
+    std::u16string name;
+    std::u16string providerInfo;
+    std::u16string switchInfo;
+    std::u16string ownerName;          // caller-id name of calls from this line
+    LINEDEVCAPS caps{};
+    std::vector<AddressConfig> addresses;
+    std::optional<DWORD> phone;        // phone device id ("tapi/phone")
+    std::optional<long> invalidPasswordState; // "ktelx/InvalidPasswordState"
+    DWORD lowestVersion = 0x00010003;  // versions this device supports
+    DWORD highestVersion = 0x00030000;
+
+    /// An extension with one address, voice only, with the features of a
+    /// basic desk line.
+    static LineConfig extension(std::u16string number, std::u16string ownerName);
+};
+
+/// One button (and its lamp) of a phone.
+struct ButtonConfig {
+    DWORD mode = PHONEBUTTONMODE_FEATURE;
+    DWORD function = PHONEBUTTONFUNCTION_NONE;
+    std::u16string text;
+    DWORD lampMode = PHONELAMPMODE_OFF;
+};
+
+/// One phone device. caps.dwNumButtonLamps is taken from buttons.size().
+struct PhoneConfig {
+    std::u16string name;
+    std::u16string providerInfo;
+    std::u16string phoneInfo;
+    PHONECAPS caps{};
+    std::vector<ButtonConfig> buttons;
+    std::optional<DWORD> line;         // the line this phone belongs to
+    std::string display;               // initial display text (8-bit)
+    DWORD lowestVersion = 0x00010003;
+    DWORD highestVersion = 0x00030000;
+
+    /// A desk phone with handset, speaker and headset, a 2 x 40 display,
+    /// three ring modes and a few feature buttons.
+    static PhoneConfig deskPhone(std::u16string name, DWORD line);
+};
+
+/// How an external number behaves when it is called.
+enum class ExternalBehaviour {
+    Answer,      // rings, answers after `delay`
+    Busy,        // busy at once
+    NoAnswer,    // rings until the caller gives up
+    Reject,      // rings, rejects after `delay`
+    Unreachable, // disconnected at once (unreachable)
+};
+
+struct ExternalNumber {
+    std::u16string number;
+    std::u16string name;
+    ExternalBehaviour behaviour = ExternalBehaviour::Answer;
+    Millis delay{0};
+};
+
+/// Everything the exchange starts with.
+struct Topology {
+    std::vector<LineConfig> lines;
+    std::vector<PhoneConfig> phones;
+    std::vector<ExternalNumber> externals;
+    /// Digits are treated as an external number only from this length on;
+    /// shorter unknown numbers are bad addresses.
+    size_t minExternalDigits = 7;
+
+    /// The default: extensions 201 and 202 (lines 0, 1) with phones 0, 1 and
+    /// the external numbers of the README.
+    static Topology standard();
+};
+
+} // namespace exchange
+
+#endif
