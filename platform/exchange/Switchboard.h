@@ -99,6 +99,13 @@ public:
     LONG checkLineDevStatus(DWORD line, DWORD statusToChange) const;
     void setLineDevStatus(DWORD line, DWORD statusToChange, bool on);
 
+    /// Runs a phone setter that reports into the outbox (see Phone).
+    void applyToPhone(DWORD phone, const std::function<LONG(Phone &, std::vector<Event> *)> &setter)
+    {
+        if (Phone *p = this->phone(phone))
+            setter(*p, &out_);
+    }
+
     // ---- the world outside (control interface) ----
     LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode);
     LONG remoteAnswer(LegId leg);

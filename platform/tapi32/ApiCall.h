@@ -1,0 +1,42 @@
+// One call of a TAPI function as the runtime sees it: its record for the
+// call recorder and the faults a test armed for it.
+#ifndef DIALWERK_TAPI32_APICALL_H
+#define DIALWERK_TAPI32_APICALL_H
+
+#include <exchange/CallRecorder.h>
+#include <exchange/FaultTable.h>
+
+#include <tapi.h>
+
+#include <string>
+
+namespace tapi32 {
+
+class ApiCall {
+public:
+    /// Takes the faults armed for `function` and starts its record.
+    explicit ApiCall(const char *function);
+
+    ApiCall &num(const char *name, uint64_t value);
+    ApiCall &ptr(const char *name, const void *p);
+    ApiCall &text(const char *name, LPCWSTR text);
+    /// A byte copy of an input buffer of `size` bytes (null: recorded as null).
+    ApiCall &bytes(const char *name, const void *p, size_t size);
+    /// A byte copy of an input structure that starts with dwTotalSize.
+    ApiCall &structure(const char *name, const void *p);
+
+    const exchange::Fault &fault() const { return fault_; }
+    /// A synchronous fault code to answer at once, or 0.
+    LONG immediateFault() const;
+    /// Records the result and passes it on.
+    LONG done(LONG result);
+
+private:
+    exchange::Fault fault_;
+    exchange::RecordedCall record_;
+    bool recording_;
+};
+
+} // namespace tapi32
+
+#endif

@@ -1,0 +1,436 @@
+// Calls: making, dialing, answering, dropping, holding; call information
+// and status; privileges and handles; digits, data, user-user information
+// and quality of service.
+#include "tapi32/ApiSupport.h"
+#include "tapi32/CallParams.h"
+#include "tapi32/InputStruct.h"
+#include "tapi32/StructWriter.h"
+
+#include <cstddef>
+
+using namespace tapi32;
+using exchange::LegId;
+using exchange::Switchboard;
+
+namespace {
+
+using Check = std::function<LONG(const Switchboard &, LegId)>;
+using Action = std::function<void(Switchboard &, LegId)>;
+
+/// Resolves a call handle for an operation: answers 0 with its leg and a
+/// pending request for its holder, or the handle or privilege error.
+LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pending)
+{
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const CallRecord *c = reg.call(hCall);
+    if (!c)
+        return LINEERR_INVALCALLHANDLE;
+    if (ownerOnly && c->privilege != LINECALLPRIVILEGE_OWNER)
+        return LINEERR_NOTOWNER;
+    leg = c->leg;
+    pending.app = c->app;
+    pending.line = c->line;
+    if (const LineOpenRecord *open = reg.line(c->line))
+        pending.device = open->device;
+    return 0;
+}
+
+/// An asynchronous operation on a call the application owns.
+LONG callRequest(ApiCall &call, HCALL hCall, Check check, Action action)
+{
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest pending;
+    if (LONG r = resolveCall(hCall, true, leg, pending))
+        return call.done(r);
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().request(
+            tag, [=](const Switchboard &b) { return check(b, leg); }, [=](Switchboard &b) { action(b, leg); });
+    }));
+}
+
+std::vector<uint8_t> copyBytes(const void *p, DWORD size)
+{
+    if (!p || size == 0)
+        return {};
+    const auto *b = static_cast<const uint8_t *>(p);
+    return {b, b + size};
+}
+
+/// The line capability that limits user-user information for a function.
+DWORD uuiLimit(const Switchboard &b, LegId leg, DWORD LINEDEVCAPS::*member)
+{
+    const exchange::Leg *l = b.leg(leg);
+    return l ? b.line(l->line())->config().caps.*member : 0;
+}
+
+/// Owner-only operations that carry user-user information.
+LONG uuiRequest(ApiCall &call, HCALL hCall, LPCSTR uui, DWORD size, DWORD LINEDEVCAPS::*limit,
+                LONG (Switchboard::*check)(LegId) const,
+                void (Switchboard::*action)(LegId, const std::vector<uint8_t> &))
+{
+    call.num("hCall", hCall).bytes("lpsUserUserInfo", uui, uui ? size : 0).num("dwSize", size);
+    std::vector<uint8_t> data = copyBytes(uui, size);
+    return callRequest(
+        call, hCall,
+        [=](const Switchboard &b, LegId leg) -> LONG {
+            if (LONG r = (b.*check)(leg))
+                return r;
+            return data.size() > uuiLimit(b, leg, limit) ? LINEERR_USERUSERINFOTOOBIG : 0;
+        },
+        [=](Switchboard &b, LegId leg) { (b.*action)(leg, data); });
+}
+
+LONG readText(LPCWSTR text, std::u16string &out, bool allowNull)
+{
+    if (!text)
+        return allowNull ? 0 : LINEERR_INVALPOINTER;
+    return readWide(text, out) ? 0 : LINEERR_INVALPOINTER;
+}
+
+} // namespace
+
+extern "C" {
+
+LONG WINAPI lineMakeCallW(HLINE hLine, LPHCALL lphCall, LPCWSTR lpszDestAddress, DWORD dwCountryCode,
+                          LPLINECALLPARAMS const lpCallParams)
+{
+    ApiCall call("lineMakeCallW");
+    call.num("hLine", hLine).ptr("lphCall", lphCall).text("lpszDestAddress", lpszDestAddress);
+    call.num("dwCountryCode", dwCountryCode).structure("lpCallParams", lpCallParams);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    PendingRequest pending;
+    DWORD version = 0;
+    std::u16string appName;
+    {
+        Registry &reg = runtime().registry();
+        std::lock_guard lock(reg.mutex);
+        const LineOpenRecord *open = reg.line(hLine);
+        if (!open)
+            return call.done(LINEERR_INVALLINEHANDLE);
+        pending.app = open->app;
+        pending.line = hLine;
+        pending.device = open->device;
+        version = open->version;
+        appName = reg.apps.at(open->app).name;
+    }
+    if (!lphCall)
+        return call.done(LINEERR_INVALPOINTER);
+    std::u16string dest;
+    if (LONG r = readText(lpszDestAddress, dest, true))
+        return call.done(r);
+    CallParams params;
+    if (LONG r = exchangeOf().inspect([&](const Switchboard &b) {
+            return readCallParams(lpCallParams, version, *b.line(pending.device), params);
+        }))
+        return call.done(r);
+    params.options.countryCode = dwCountryCode;
+    params.options.appName = appName;
+    pending.outCalls[0] = lphCall;
+    const DWORD device = pending.device;
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return b.checkMakeCall(device, params.addressId, dest); },
+            [=](Switchboard &b, uint32_t id) { b.makeCall(id, device, params.addressId, dest, params.options); });
+    }));
+}
+
+LONG WINAPI lineDialW(HCALL hCall, LPCWSTR lpszDestAddress, DWORD dwCountryCode)
+{
+    ApiCall call("lineDialW");
+    call.num("hCall", hCall).text("lpszDestAddress", lpszDestAddress).num("dwCountryCode", dwCountryCode);
+    std::u16string dest;
+    if (!lpszDestAddress)
+        return call.done(call.immediateFault() ? call.immediateFault() : LINEERR_INVALADDRESS);
+    if (LONG r = readText(lpszDestAddress, dest, false))
+        return call.done(r);
+    return callRequest(
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkDial(leg, dest); },
+        [=](Switchboard &b, LegId leg) { b.dial(leg, dest); });
+}
+
+LONG WINAPI lineAccept(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
+{
+    ApiCall call("lineAccept");
+    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIAcceptSize, &Switchboard::checkAccept,
+                      &Switchboard::accept);
+}
+
+LONG WINAPI lineAnswer(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
+{
+    ApiCall call("lineAnswer");
+    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIAnswerSize, &Switchboard::checkAnswer,
+                      &Switchboard::answer);
+}
+
+LONG WINAPI lineDrop(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
+{
+    ApiCall call("lineDrop");
+    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIDropSize, &Switchboard::checkDrop,
+                      &Switchboard::drop);
+}
+
+LONG WINAPI lineHold(HCALL hCall)
+{
+    ApiCall call("lineHold");
+    call.num("hCall", hCall);
+    return callRequest(
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkHold(leg); },
+        [](Switchboard &b, LegId leg) { b.hold(leg); });
+}
+
+LONG WINAPI lineUnhold(HCALL hCall)
+{
+    ApiCall call("lineUnhold");
+    call.num("hCall", hCall);
+    return callRequest(
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkUnhold(leg); },
+        [](Switchboard &b, LegId leg) { b.unhold(leg); });
+}
+
+LONG WINAPI lineSwapHold(HCALL hActiveCall, HCALL hHeldCall)
+{
+    ApiCall call("lineSwapHold");
+    call.num("hActiveCall", hActiveCall).num("hHeldCall", hHeldCall);
+    LegId held = 0;
+    PendingRequest ignored;
+    if (LONG r = resolveCall(hHeldCall, true, held, ignored))
+        return call.done(call.immediateFault() ? call.immediateFault() : r);
+    return callRequest(
+        call, hActiveCall, [=](const Switchboard &b, LegId leg) { return b.checkSwapHold(leg, held); },
+        [=](Switchboard &b, LegId leg) { b.swapHold(leg, held); });
+}
+
+LONG WINAPI lineSetCallData(HCALL hCall, LPVOID lpCallData, DWORD dwSize)
+{
+    ApiCall call("lineSetCallData");
+    call.num("hCall", hCall).bytes("lpCallData", lpCallData, lpCallData ? dwSize : 0).num("dwSize", dwSize);
+    if (!lpCallData && dwSize != 0)
+        return call.done(LINEERR_INVALPOINTER);
+    std::vector<uint8_t> data = copyBytes(lpCallData, dwSize);
+    return callRequest(
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkCallData(leg, data.size()); },
+        [=](Switchboard &b, LegId leg) { b.setCallData(leg, data); });
+}
+
+LONG WINAPI lineSetCallQualityOfService(HCALL hCall, LPVOID lpSendingFlowspec, DWORD dwSendingFlowspecSize,
+                                        LPVOID lpReceivingFlowspec, DWORD dwReceivingFlowspecSize)
+{
+    ApiCall call("lineSetCallQualityOfService");
+    call.num("hCall", hCall);
+    call.bytes("lpSendingFlowspec", lpSendingFlowspec, lpSendingFlowspec ? dwSendingFlowspecSize : 0);
+    call.num("dwSendingFlowspecSize", dwSendingFlowspecSize);
+    call.bytes("lpReceivingFlowspec", lpReceivingFlowspec, lpReceivingFlowspec ? dwReceivingFlowspecSize : 0);
+    call.num("dwReceivingFlowspecSize", dwReceivingFlowspecSize);
+    if ((!lpSendingFlowspec && dwSendingFlowspecSize) || (!lpReceivingFlowspec && dwReceivingFlowspecSize))
+        return call.done(LINEERR_INVALPOINTER);
+    if (dwSendingFlowspecSize > kMaxInputStruct || dwReceivingFlowspecSize > kMaxInputStruct)
+        return call.done(LINEERR_INVALPARAM);
+    std::vector<uint8_t> send = copyBytes(lpSendingFlowspec, dwSendingFlowspecSize);
+    std::vector<uint8_t> receive = copyBytes(lpReceivingFlowspec, dwReceivingFlowspecSize);
+    return callRequest(
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkLive(leg); },
+        [=](Switchboard &b, LegId leg) { b.setQualityOfService(leg, send, receive); });
+}
+
+LONG WINAPI lineSendUserUserInfo(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
+{
+    ApiCall call("lineSendUserUserInfo");
+    call.num("hCall", hCall).bytes("lpsUserUserInfo", lpsUserUserInfo, lpsUserUserInfo ? dwSize : 0);
+    call.num("dwSize", dwSize);
+    if (!lpsUserUserInfo && dwSize != 0)
+        return call.done(LINEERR_INVALPOINTER);
+    std::vector<uint8_t> data = copyBytes(lpsUserUserInfo, dwSize);
+    return callRequest(
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkSendUserUserInfo(leg, data.size()); },
+        [=](Switchboard &b, LegId leg) { b.sendUserUserInfo(leg, data); });
+}
+
+LONG WINAPI lineReleaseUserUserInfo(HCALL hCall)
+{
+    ApiCall call("lineReleaseUserUserInfo");
+    call.num("hCall", hCall);
+    return callRequest(
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkLive(leg); },
+        [](Switchboard &b, LegId leg) { b.releaseUserUserInfo(leg); });
+}
+
+LONG WINAPI lineGenerateDigitsW(HCALL hCall, DWORD dwDigitMode, LPCWSTR lpszDigits, DWORD dwDuration)
+{
+    ApiCall call("lineGenerateDigitsW");
+    call.num("hCall", hCall).num("dwDigitMode", dwDigitMode).text("lpszDigits", lpszDigits);
+    call.num("dwDuration", dwDuration);
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest ignored;
+    if (LONG r = resolveCall(hCall, true, leg, ignored))
+        return call.done(r);
+    std::u16string digits;
+    if (lpszDigits && !readWide(lpszDigits, digits))
+        return call.done(LINEERR_INVALPOINTER);
+    const std::u16string *d = lpszDigits ? &digits : nullptr;
+    return call.done(exchangeOf().modify([&](Switchboard &b) -> LONG {
+        if (LONG r = b.checkGenerateDigits(leg, dwDigitMode, d))
+            return r;
+        b.generateDigits(leg, dwDigitMode, d, dwDuration);
+        return 0;
+    }));
+}
+
+LONG WINAPI lineSetAppSpecific(HCALL hCall, DWORD dwAppSpecific)
+{
+    ApiCall call("lineSetAppSpecific");
+    call.num("hCall", hCall).num("dwAppSpecific", dwAppSpecific);
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest ignored;
+    if (LONG r = resolveCall(hCall, true, leg, ignored))
+        return call.done(r);
+    exchangeOf().modify([&](Switchboard &b) { b.setAppSpecific(leg, dwAppSpecific); });
+    return call.done(0);
+}
+
+LONG WINAPI lineSetCallPrivilege(HCALL hCall, DWORD dwCallPrivilege)
+{
+    ApiCall call("lineSetCallPrivilege");
+    call.num("hCall", hCall).num("dwCallPrivilege", dwCallPrivilege);
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    CallRecord *c = reg.call(hCall);
+    if (!c)
+        return call.done(LINEERR_INVALCALLHANDLE);
+    if (dwCallPrivilege != LINECALLPRIVILEGE_OWNER && dwCallPrivilege != LINECALLPRIVILEGE_MONITOR)
+        return call.done(LINEERR_INVALCALLPRIVILEGE);
+    if (c->privilege == dwCallPrivilege)
+        return call.done(0);
+    c->privilege = dwCallPrivilege;
+    reg.announceHolders(c->leg,
+                        dwCallPrivilege == LINECALLPRIVILEGE_OWNER
+                            ? LINECALLINFOSTATE_NUMOWNERINCR | LINECALLINFOSTATE_NUMMONITORS
+                            : LINECALLINFOSTATE_NUMOWNERDECR | LINECALLINFOSTATE_NUMMONITORS,
+                        0);
+    return call.done(0);
+}
+
+LONG WINAPI lineDeallocateCall(HCALL hCall)
+{
+    ApiCall call("lineDeallocateCall");
+    call.num("hCall", hCall);
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const CallRecord *c = reg.call(hCall);
+    if (!c)
+        return call.done(LINEERR_INVALCALLHANDLE);
+    // The sole owner of a live call must drop it first.
+    const bool soleOwner = c->privilege == LINECALLPRIVILEGE_OWNER && reg.holders(c->leg).first == 1;
+    if (soleOwner && exchangeOf().legState(c->leg) != LINECALLSTATE_IDLE)
+        return call.done(LINEERR_INVALCALLSTATE);
+    reg.removeCall(hCall, false);
+    return call.done(0);
+}
+
+LONG WINAPI lineGetCallInfoW(HCALL hCall, LPLINECALLINFO lpCallInfo)
+{
+    ApiCall call("lineGetCallInfoW");
+    call.num("hCall", hCall).num("dwTotalSize", totalSizeOf(lpCallInfo));
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const CallRecord *c = reg.call(hCall);
+    if (!c)
+        return call.done(LINEERR_INVALCALLHANDLE);
+    const LineOpenRecord *open = reg.line(c->line);
+    auto info = exchangeOf().inspect([&](const Switchboard &b) -> std::optional<exchange::VarStruct> {
+        const exchange::Leg *l = b.leg(c->leg);
+        if (!l)
+            return std::nullopt;
+        const exchange::Line &line = *b.line(l->line());
+        return l->callInfo(line.config().caps, line.address(l->address()).caps);
+    });
+    if (!info || !open)
+        return call.done(LINEERR_INVALCALLHANDLE);
+    const auto [owners, monitors] = reg.holders(c->leg);
+    info->set(offsetof(LINECALLINFO, hLine), c->line);
+    info->set(offsetof(LINECALLINFO, dwNumOwners), owners);
+    info->set(offsetof(LINECALLINFO, dwNumMonitors), monitors);
+    return call.done(writeStruct(lpCallInfo, *info, fixedSize(Struct::LineCallInfo, open->version),
+                                 call.fault().extraNeededSize));
+}
+
+LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus)
+{
+    ApiCall call("lineGetCallStatus");
+    call.num("hCall", hCall).num("dwTotalSize", totalSizeOf(lpCallStatus));
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const CallRecord *c = reg.call(hCall);
+    const LineOpenRecord *open = c ? reg.line(c->line) : nullptr;
+    if (!c || !open)
+        return call.done(LINEERR_INVALCALLHANDLE);
+    auto status = exchangeOf().inspect([&](const Switchboard &b) -> std::optional<exchange::VarStruct> {
+        const exchange::Leg *l = b.leg(c->leg);
+        if (!l)
+            return std::nullopt;
+        return l->callStatus(b.features(*l), b.features2(*l));
+    });
+    if (!status)
+        return call.done(LINEERR_INVALCALLHANDLE);
+    status->set(offsetof(LINECALLSTATUS, dwCallPrivilege), c->privilege);
+    return call.done(writeStruct(lpCallStatus, *status, fixedSize(Struct::LineCallStatus, open->version),
+                                 call.fault().extraNeededSize));
+}
+
+LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLINECALLLIST lpCallList)
+{
+    ApiCall call("lineGetNewCalls");
+    call.num("hLine", hLine).num("dwAddressID", dwAddressID).num("dwSelect", dwSelect);
+    call.num("dwTotalSize", totalSizeOf(lpCallList));
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const LineOpenRecord *open = reg.line(hLine);
+    if (!open)
+        return call.done(LINEERR_INVALLINEHANDLE);
+    if (dwSelect != LINECALLSELECT_LINE && dwSelect != LINECALLSELECT_ADDRESS)
+        return call.done(LINEERR_INVALCALLSELECT);
+    const std::optional<DWORD> address =
+        dwSelect == LINECALLSELECT_ADDRESS ? std::optional<DWORD>(dwAddressID) : std::nullopt;
+    const auto legs = exchangeOf().inspect([&](const Switchboard &b) -> std::optional<std::vector<LegId>> {
+        if (address && !b.line(open->device)->hasAddress(*address))
+            return std::nullopt;
+        return b.legsOn(open->device, address);
+    });
+    if (!legs)
+        return call.done(LINEERR_INVALADDRESSID);
+    if (!lpCallList)
+        return call.done(LINEERR_INVALPOINTER);
+    if (lpCallList->dwTotalSize < sizeof(LINECALLLIST))
+        return call.done(LINEERR_STRUCTURETOOSMALL);
+    std::vector<HCALL> handles;
+    for (LegId leg : *legs) {
+        if (reg.callOf(hLine, leg))
+            continue;
+        if (HCALL h = reg.addCall(*open, leg, LINECALLPRIVILEGE_MONITOR))
+            handles.push_back(h);
+    }
+    LINECALLLIST fixed{};
+    fixed.dwCallsNumEntries = static_cast<DWORD>(handles.size());
+    exchange::VarStruct list = exchange::VarStruct::of(fixed);
+    list.addBytes(offsetof(LINECALLLIST, dwCallsSize), handles.data(), handles.size() * sizeof(HCALL));
+    return call.done(writeStruct(lpCallList, list, sizeof(LINECALLLIST), call.fault().extraNeededSize));
+}
+
+} // extern "C"

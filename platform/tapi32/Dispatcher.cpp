@@ -1,0 +1,175 @@
+#include "tapi32/Dispatcher.h"
+
+#include <exchange/Exchange.h>
+
+namespace tapi32 {
+
+using exchange::Event;
+
+void Dispatcher::deliver(const std::vector<Event> &events)
+{
+    std::lock_guard lock(registry_.mutex);
+    for (const Event &e : events) {
+        switch (e.kind) {
+        case Event::Kind::RequestDone:
+            requestDone(e);
+            break;
+        case Event::Kind::LegAppeared:
+            newCallOnLine(e);
+            break;
+        case Event::Kind::LegState:
+            callEvent(e, LINE_CALLSTATE, e.state, e.mode);
+            break;
+        case Event::Kind::LegInfo:
+            callEvent(e, LINE_CALLINFO, e.infoStates, 0);
+            break;
+        case Event::Kind::LegGenerate:
+            callEvent(e, LINE_GENERATE, e.param2, e.param3);
+            break;
+        case Event::Kind::LineState:
+            lineState(e);
+            break;
+        case Event::Kind::AddressState:
+            addressState(e);
+            break;
+        case Event::Kind::PhoneState:
+            phoneState(e);
+            break;
+        case Event::Kind::PhoneButton:
+            phoneButton(e);
+            break;
+        }
+    }
+}
+
+void Dispatcher::requestDone(const Event &e)
+{
+    auto it = registry_.pending.find(e.requestId);
+    if (it == registry_.pending.end()) {
+        // The requester is gone (shut down or closed): calls it created have
+        // nobody to own them.
+        for (exchange::LegId leg : e.newLegs)
+            registry_.exchange().modify([&](exchange::Switchboard &b) { b.release(leg, true); });
+        return;
+    }
+    const PendingRequest p = it->second;
+    registry_.pending.erase(it);
+    std::vector<HCALL> created;
+    const LineOpenRecord *open = registry_.line(p.line);
+    for (exchange::LegId leg : e.newLegs) {
+        const HCALL h = open && e.result == 0 ? registry_.addCall(*open, leg, LINECALLPRIVILEGE_OWNER) : 0;
+        if (!h)
+            registry_.exchange().modify([&](exchange::Switchboard &b) { b.release(leg, true); });
+        created.push_back(h);
+    }
+    // Out-parameters are written when the application fetches the reply,
+    // and only while it still holds the handles.
+    std::function<void()> onFetch;
+    if (!created.empty()) {
+        onFetch = [reg = &registry_, p, created] {
+            std::lock_guard lock(reg->mutex);
+            for (size_t i = 0; i < created.size() && i < 2; ++i) {
+                const CallRecord *c = reg->call(created[i]);
+                if (p.outCalls[i] && c && c->app == p.app)
+                    *p.outCalls[i] = created[i];
+            }
+        };
+    }
+    registry_.post(p.app, 0, p.phone ? PHONE_REPLY : LINE_REPLY, 0, e.requestId, static_cast<DWORD>(e.result), 0,
+                   std::move(onFetch));
+    if (open) {
+        for (size_t i = 0; i < e.newLegs.size(); ++i)
+            if (created[i])
+                monitorsOf(*open, e.newLegs[i], registry_.exchange().inspect([&](const exchange::Switchboard &b) {
+                    const exchange::Leg *l = b.leg(e.newLegs[i]);
+                    return l ? l->address() : DWORD(0);
+                }));
+    }
+}
+
+void Dispatcher::monitorsOf(const LineOpenRecord &creator, exchange::LegId leg, DWORD address)
+{
+    for (auto &[h, open] : registry_.lines) {
+        if (h == creator.handle || open.device != creator.device || !(open.privileges & LINECALLPRIVILEGE_MONITOR))
+            continue;
+        const HCALL call = registry_.addCall(open, leg, LINECALLPRIVILEGE_MONITOR);
+        if (!call)
+            return;
+        registry_.post(open.app, h, LINE_APPNEWCALL, open.instance, address, call, LINECALLPRIVILEGE_MONITOR);
+        registry_.post(open.app, call, LINE_CALLSTATE, open.instance, LINECALLSTATE_UNKNOWN, 0,
+                       LINECALLPRIVILEGE_MONITOR);
+    }
+}
+
+void Dispatcher::newCallOnLine(const Event &e)
+{
+    for (auto &[h, open] : registry_.lines) {
+        if (open.device != e.device)
+            continue;
+        DWORD privilege = 0;
+        if ((open.privileges & LINECALLPRIVILEGE_OWNER) && (open.mediaModes & e.mediaMode))
+            privilege = LINECALLPRIVILEGE_OWNER;
+        else if (open.privileges & LINECALLPRIVILEGE_MONITOR)
+            privilege = LINECALLPRIVILEGE_MONITOR;
+        if (!privilege)
+            continue;
+        const HCALL call = registry_.addCall(open, e.leg, privilege);
+        if (!call)
+            return;
+        registry_.post(open.app, h, LINE_APPNEWCALL, open.instance, e.address, call, privilege);
+        registry_.post(open.app, call, LINE_CALLSTATE, open.instance, e.state, e.mode, privilege);
+    }
+}
+
+void Dispatcher::callEvent(const Event &e, DWORD message, DWORD_PTR p1, DWORD_PTR p2)
+{
+    auto it = registry_.legCalls.find(e.leg);
+    if (it == registry_.legCalls.end())
+        return;
+    for (HCALL h : it->second) {
+        const CallRecord &c = registry_.calls.at(h);
+        const LineOpenRecord *open = registry_.line(c.line);
+        if (!open)
+            continue;
+        DWORD_PTR param2 = p2;
+        if (message == LINE_CALLSTATE && e.state == LINECALLSTATE_CONFERENCED)
+            param2 = registry_.callOf(c.line, e.conference);
+        registry_.post(c.app, h, message, open->instance, p1, param2, 0);
+    }
+}
+
+void Dispatcher::lineState(const Event &e)
+{
+    for (auto &[h, open] : registry_.lines) {
+        // REINIT reaches every opener whatever its filter.
+        if (open.device == e.device && ((open.lineStates & e.state) || e.state == LINEDEVSTATE_REINIT))
+            registry_.post(open.app, h, LINE_LINEDEVSTATE, open.instance, e.state, e.param2, e.param3);
+    }
+}
+
+void Dispatcher::addressState(const Event &e)
+{
+    for (auto &[h, open] : registry_.lines) {
+        if (open.device == e.device && (open.addressStates & e.state))
+            registry_.post(open.app, h, LINE_ADDRESSSTATE, open.instance, e.address, e.state, 0);
+    }
+}
+
+void Dispatcher::phoneState(const Event &e)
+{
+    for (auto &[h, open] : registry_.phones) {
+        if (open.device == e.device && ((open.phoneStates & e.state) || e.state == PHONESTATE_REINIT))
+            registry_.post(open.app, h, PHONE_STATE, open.instance, e.state & (open.phoneStates | PHONESTATE_REINIT),
+                           e.param2, 0);
+    }
+}
+
+void Dispatcher::phoneButton(const Event &e)
+{
+    for (auto &[h, open] : registry_.phones) {
+        if (open.device == e.device && (open.buttonModes & e.mode) && (open.buttonStates & e.param3))
+            registry_.post(open.app, h, PHONE_BUTTON, open.instance, e.param2, e.mode, e.param3);
+    }
+}
+
+} // namespace tapi32

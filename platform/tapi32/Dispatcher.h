@@ -1,0 +1,37 @@
+// Turns the exchange's events into the messages of each application, in
+// TAPI's order: a requester's LINE_REPLY before any state of a call it
+// created, LINE_APPNEWCALL immediately followed by the first LINE_CALLSTATE,
+// status messages filtered by each open's lineSetStatusMessages /
+// phoneSetStatusMessages.
+#ifndef DIALWERK_TAPI32_DISPATCHER_H
+#define DIALWERK_TAPI32_DISPATCHER_H
+
+#include "tapi32/Registry.h"
+
+#include <exchange/Events.h>
+
+namespace tapi32 {
+
+class Dispatcher final : public exchange::EventSink {
+public:
+    explicit Dispatcher(Registry &registry) : registry_(registry) {}
+    /// Runs on the exchange thread; takes the registry lock.
+    void deliver(const std::vector<exchange::Event> &events) override;
+
+private:
+    void requestDone(const exchange::Event &e);
+    void newCallOnLine(const exchange::Event &e);
+    void callEvent(const exchange::Event &e, DWORD message, DWORD_PTR p1, DWORD_PTR p2);
+    void lineState(const exchange::Event &e);
+    void addressState(const exchange::Event &e);
+    void phoneState(const exchange::Event &e);
+    void phoneButton(const exchange::Event &e);
+    /// Announces a call to the monitors of a line (not `except`).
+    void monitorsOf(const LineOpenRecord &creator, exchange::LegId leg, DWORD address);
+
+    Registry &registry_;
+};
+
+} // namespace tapi32
+
+#endif

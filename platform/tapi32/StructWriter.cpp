@@ -1,0 +1,114 @@
+#include "tapi32/StructWriter.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace tapi32 {
+
+DWORD fixedSize(Struct s, DWORD v)
+{
+    switch (s) {
+    case Struct::LineDevCaps:
+        if (v < 0x00020000)
+            return offsetof(LINEDEVCAPS, dwSettableDevStatus);
+        if (v < 0x00020002)
+            return offsetof(LINEDEVCAPS, PermanentLineGuid);
+        if (v < 0x00030000)
+            return offsetof(LINEDEVCAPS, dwAddressTypes);
+        return sizeof(LINEDEVCAPS);
+    case Struct::LineAddressCaps:
+        if (v < 0x00020000)
+            return offsetof(LINEADDRESSCAPS, dwPredictiveAutoTransferStates);
+        if (v < 0x00030000)
+            return offsetof(LINEADDRESSCAPS, dwAvailableMediaModes);
+        return sizeof(LINEADDRESSCAPS);
+    case Struct::LineDevStatus:
+        return v < 0x00020000 ? offsetof(LINEDEVSTATUS, dwAvailableMediaModes) : sizeof(LINEDEVSTATUS);
+    case Struct::LineAddressStatus:
+        return sizeof(LINEADDRESSSTATUS);
+    case Struct::LineCallInfo:
+        if (v < 0x00020000)
+            return offsetof(LINECALLINFO, dwCallTreatment);
+        if (v < 0x00030000)
+            return offsetof(LINECALLINFO, dwCallerIDAddressType);
+        return sizeof(LINECALLINFO);
+    case Struct::LineCallStatus:
+        return v < 0x00020000 ? offsetof(LINECALLSTATUS, dwCallFeatures2) : sizeof(LINECALLSTATUS);
+    case Struct::LineCallParams:
+        if (v < 0x00020000)
+            return offsetof(LINECALLPARAMS, dwPredictiveAutoTransferStates);
+        if (v < 0x00030000)
+            return offsetof(LINECALLPARAMS, dwAddressType);
+        return sizeof(LINECALLPARAMS);
+    case Struct::PhoneCaps:
+        if (v < 0x00020000)
+            return offsetof(PHONECAPS, dwDeviceClassesSize);
+        if (v < 0x00020002)
+            return offsetof(PHONECAPS, PermanentPhoneGuid);
+        return sizeof(PHONECAPS);
+    case Struct::PhoneStatus:
+        return v < 0x00020000 ? offsetof(PHONESTATUS, dwPhoneFeatures) : sizeof(PHONESTATUS);
+    }
+    return 0;
+}
+
+DWORD totalSizeOf(const void *buffer)
+{
+    DWORD total = 0;
+    if (buffer)
+        std::memcpy(&total, buffer, sizeof total);
+    return total;
+}
+
+LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, DWORD extraNeeded, LONG tooSmall,
+                 LONG invalPointer)
+{
+    if (!buffer)
+        return invalPointer;
+    const DWORD total = totalSizeOf(buffer);
+    if (total < fixed || fixed < 3 * sizeof(DWORD) || fixed > answer.fixed.size())
+        return tooSmall;
+
+    // Place the variable fields after the fixed part, each on a 4-byte
+    // boundary so that arrays of DWORDs can be read in place.
+    struct Placed {
+        uint32_t sizeMember;
+        DWORD offset;
+        const std::vector<uint8_t> *bytes;
+    };
+    std::vector<Placed> placed;
+    uint64_t end = fixed;
+    for (const auto &f : answer.fields) {
+        if (f.sizeMember + 2 * sizeof(DWORD) > fixed)
+            continue;
+        end = (end + 3) & ~uint64_t(3);
+        placed.push_back({f.sizeMember, DWORD(end), &f.bytes});
+        end += f.bytes.size();
+    }
+    const uint64_t needed = end + extraNeeded;
+    const bool fits = end <= total;
+
+    auto *out = static_cast<uint8_t *>(buffer);
+    std::memcpy(out + 3 * sizeof(DWORD), answer.fixed.data() + 3 * sizeof(DWORD), fixed - 3 * sizeof(DWORD));
+    // Size and offset members of fields that are not written stay 0.
+    for (const auto &f : answer.fields) {
+        if (f.sizeMember + 2 * sizeof(DWORD) <= fixed)
+            std::memset(out + f.sizeMember, 0, 2 * sizeof(DWORD));
+    }
+    DWORD used = fixed;
+    if (fits) {
+        for (const Placed &p : placed) {
+            const DWORD size = DWORD(p.bytes->size());
+            std::memcpy(out + p.offset, p.bytes->data(), size);
+            std::memcpy(out + p.sizeMember, &size, sizeof size);
+            std::memcpy(out + p.sizeMember + sizeof(DWORD), &p.offset, sizeof p.offset);
+        }
+        used = DWORD(end);
+    }
+    const DWORD neededOut = needed > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(needed);
+    std::memcpy(out + sizeof(DWORD), &neededOut, sizeof neededOut);
+    std::memcpy(out + 2 * sizeof(DWORD), &used, sizeof used);
+    return 0;
+}
+
+} // namespace tapi32

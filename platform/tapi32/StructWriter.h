@@ -1,0 +1,45 @@
+// Laying a provider's answer into an application's variable-size structure
+// with dwTotalSize, dwNeededSize and dwUsedSize as TAPI defines them, and the
+// fixed part each structure has at each API version.
+#ifndef DIALWERK_TAPI32_STRUCTWRITER_H
+#define DIALWERK_TAPI32_STRUCTWRITER_H
+
+#include <exchange/VarStruct.h>
+
+#include <tapi.h>
+
+namespace tapi32 {
+
+/// Structures whose fixed part grew with the API version.
+enum class Struct {
+    LineDevCaps,
+    LineAddressCaps,
+    LineDevStatus,
+    LineAddressStatus,
+    LineCallInfo,
+    LineCallStatus,
+    LineCallParams,
+    PhoneCaps,
+    PhoneStatus,
+};
+
+/// Bytes of the fixed part of a structure at an API version.
+DWORD fixedSize(Struct s, DWORD apiVersion);
+
+/// Fills `buffer` (whose first DWORD is dwTotalSize) from `answer`:
+/// - null buffer: LINEERR_INVALPOINTER (or `invalPointer`);
+/// - dwTotalSize below `fixed`: `tooSmall` and nothing written;
+/// - otherwise the fixed part is written up to `fixed` bytes, and the
+///   variable fields too when they all fit; dwNeededSize tells what the
+///   whole answer needs (plus `extraNeeded`, a fault a test can inject) and
+///   dwUsedSize what was written. Fields whose size member lies beyond the
+///   fixed part of this version are left out. Answers 0.
+LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, DWORD extraNeeded = 0,
+                 LONG tooSmall = LINEERR_STRUCTURETOOSMALL, LONG invalPointer = LINEERR_INVALPOINTER);
+
+/// dwTotalSize of a caller's structure (0 for a null pointer).
+DWORD totalSizeOf(const void *buffer);
+
+} // namespace tapi32
+
+#endif
