@@ -148,8 +148,8 @@ private:
 
     // The exchange's one lock; see the header comment. Nothing is locked inside it.
     mutable std::mutex mutex_;
-    std::condition_variable workCv_;  // the exchange thread waits here
-    std::condition_variable idleCv_;  // waitIdle() waits here
+    std::condition_variable workCv_; // the exchange thread waits here
+    std::condition_variable idleCv_; // waitIdle() waits here
     std::vector<Event> outbox_;
     std::unique_ptr<Switchboard> board_;
     std::map<std::pair<int64_t, uint64_t>, std::function<void()>> timers_; // (due ms, id) → work

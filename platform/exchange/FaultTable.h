@@ -24,11 +24,11 @@ enum class ReplyTiming {
 
 /// What one call of a function is to suffer. A default Fault changes nothing.
 struct Fault {
-    std::optional<LONG> result;     // answer with this code
-    bool resultInReply = true;      // asynchronous functions: code in the reply, else returned at once
+    std::optional<LONG> result; // answer with this code
+    bool resultInReply = true;  // asynchronous functions: code in the reply, else returned at once
     ReplyTiming timing = ReplyTiming::Normal;
     Millis delay{0};
-    DWORD extraNeededSize = 0;      // a filled structure claims this many more bytes than it used
+    DWORD extraNeededSize = 0; // a filled structure claims this many more bytes than it used
 };
 
 /// Armed faults by published function name ("lineMakeCallW"). Thread-safe.

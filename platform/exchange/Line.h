@@ -11,9 +11,9 @@ namespace exchange {
 
 /// Call counts of a line or address, for the status structures.
 struct CallCounts {
-    DWORD inUse = 0;   // calls that are not idle
-    DWORD active = 0;  // calls in an active state
-    DWORD onHold = 0;  // ONHOLD
+    DWORD inUse = 0;         // calls that are not idle
+    DWORD active = 0;        // calls in an active state
+    DWORD onHold = 0;        // ONHOLD
     DWORD onHoldPending = 0; // ONHOLDPENDTRANSFER / ONHOLDPENDCONF
 };
 

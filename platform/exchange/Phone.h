@@ -57,7 +57,7 @@ private:
     DeviceState handset_, speaker_, headset_;
     DWORD ringMode_ = 1;
     DWORD ringVolume_ = 0x8000;
-    std::string display_;   // rows x columns characters
+    std::string display_; // rows x columns characters
     std::vector<DWORD> lamps_;
 };
 

@@ -111,9 +111,8 @@ DWORD Switchboard::features(const Leg &l) const
         f = LINECALLFEATURE_DROP | media;
         if (roomForActiveConst(l))
             f |= LINECALLFEATURE_UNHOLD;
-        if (c.active > 0 && std::ranges::any_of(legsOn(l.line(), l.address()), [&](LegId id) {
-                return leg(id)->state() == LINECALLSTATE_CONNECTED;
-            }))
+        if (c.active > 0 && std::ranges::any_of(legsOn(l.line(), l.address()),
+                                                [&](LegId id) { return leg(id)->state() == LINECALLSTATE_CONNECTED; }))
             f |= LINECALLFEATURE_SWAPHOLD;
         break;
     case LINECALLSTATE_DISCONNECTED:
@@ -321,7 +320,7 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
     callee.setState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, clock_, out_);
     callee.markAnnounced();
     out_.push_back(Event::legAppeared(callee.id(), line, address, info.mediaMode, LINECALLSTATE_OFFERING,
-                               LINEOFFERINGMODE_ACTIVE));
+                                      LINEOFFERINGMODE_ACTIVE));
     out_.push_back(Event::lineState(line, LINEDEVSTATE_RINGING, 1, 1));
     caller.changeInfo(LINECALLINFOSTATE_CALLEDID, out_, [&](CallInfoData &i) { i.called = info.called; });
     setState(caller, LINECALLSTATE_RINGBACK, 0);
@@ -520,7 +519,8 @@ LONG Switchboard::checkSwapHold(LegId active, LegId held) const
         return LINEERR_INVALCALLHANDLE;
     if (active == held || a->line() != h->line())
         return LINEERR_INVALCALLHANDLE;
-    if (a->state() != LINECALLSTATE_CONNECTED || !(h->state() == LINECALLSTATE_ONHOLD || (h->state() & kPendingHoldStates)))
+    if (a->state() != LINECALLSTATE_CONNECTED ||
+        !(h->state() == LINECALLSTATE_ONHOLD || (h->state() & kPendingHoldStates)))
         return LINEERR_INVALCALLSTATE;
     return 0;
 }
@@ -628,7 +628,8 @@ void Switchboard::sendUserUserInfo(LegId id, std::vector<uint8_t> uui)
 {
     Connection *c = connection(leg(id)->connection());
     if (Leg *other = c ? leg(c->other(id)) : nullptr)
-        other->changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_, [&](CallInfoData &i) { i.userUserInfo = std::move(uui); });
+        other->changeInfo(LINECALLINFOSTATE_USERUSERINFO, out_,
+                          [&](CallInfoData &i) { i.userUserInfo = std::move(uui); });
 }
 
 void Switchboard::releaseUserUserInfo(LegId id)
@@ -692,7 +693,8 @@ LegId Switchboard::incomingCall(DWORD line, DWORD address, const PartyId &caller
     info.trunk = 1;
     l.setState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, clock_, out_);
     l.markAnnounced();
-    out_.push_back(Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));
+    out_.push_back(
+        Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));
     out_.push_back(Event::lineState(line, LINEDEVSTATE_RINGING, 1, 1));
     return l.id();
 }

@@ -26,12 +26,12 @@ struct LineConfig {
     std::u16string name;
     std::u16string providerInfo;
     std::u16string switchInfo;
-    std::u16string ownerName;          // caller-id name of calls from this line
+    std::u16string ownerName; // caller-id name of calls from this line
     LINEDEVCAPS caps{};
     std::vector<AddressConfig> addresses;
-    std::optional<DWORD> phone;        // phone device id ("tapi/phone")
+    std::optional<DWORD> phone;               // phone device id ("tapi/phone")
     std::optional<long> invalidPasswordState; // "ktelx/InvalidPasswordState"
-    DWORD lowestVersion = 0x00010003;  // versions this device supports
+    DWORD lowestVersion = 0x00010003;         // versions this device supports
     DWORD highestVersion = 0x00030000;
 
     /// An extension with one address, voice only, with the features of a
@@ -54,8 +54,8 @@ struct PhoneConfig {
     std::u16string phoneInfo;
     PHONECAPS caps{};
     std::vector<ButtonConfig> buttons;
-    std::optional<DWORD> line;         // the line this phone belongs to
-    std::string display;               // initial display text (8-bit)
+    std::optional<DWORD> line; // the line this phone belongs to
+    std::string display;       // initial display text (8-bit)
     DWORD lowestVersion = 0x00010003;
     DWORD highestVersion = 0x00030000;
 

@@ -39,8 +39,8 @@ LONG initializeApp(ApiCall &call, const SideErrors &e, LPDWORD handle, LPCWSTR n
     std::u16string friendly = u"Application";
     if (name && !readWide(name, friendly))
         return e.invalPointer;
-    const DWORD count = exchangeOf().inspect(
-        [&](const exchange::Switchboard &b) { return e.phone ? b.phoneCount() : b.lineCount(); });
+    const DWORD count =
+        exchangeOf().inspect([&](const exchange::Switchboard &b) { return e.phone ? b.phoneCount() : b.lineCount(); });
 
     Registry &reg = runtime().registry();
     std::lock_guard lock(reg.mutex);

@@ -363,8 +363,8 @@ LONG WINAPI lineGetCallInfoW(HCALL hCall, LPLINECALLINFO lpCallInfo)
     info->set(offsetof(LINECALLINFO, hLine), c->line);
     info->set(offsetof(LINECALLINFO, dwNumOwners), owners);
     info->set(offsetof(LINECALLINFO, dwNumMonitors), monitors);
-    return call.done(writeStruct(lpCallInfo, *info, fixedSize(Struct::LineCallInfo, open->version),
-                                 call.fault().extraNeededSize));
+    return call.done(
+        writeStruct(lpCallInfo, *info, fixedSize(Struct::LineCallInfo, open->version), call.fault().extraNeededSize));
 }
 
 LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus)

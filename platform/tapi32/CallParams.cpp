@@ -14,17 +14,17 @@ LONG readCallParams(const LINECALLPARAMS *params, DWORD apiVersion, const exchan
     if (!params)
         return 0;
     InputStruct s;
-    if (LONG r = s.read(params, fixedSize(Struct::LineCallParams, apiVersion),
-                        {offsetof(LINECALLPARAMS, dwOrigAddressSize), offsetof(LINECALLPARAMS, dwDisplayableAddressSize),
-                         offsetof(LINECALLPARAMS, dwCalledPartySize), offsetof(LINECALLPARAMS, dwCommentSize),
-                         offsetof(LINECALLPARAMS, dwUserUserInfoSize), offsetof(LINECALLPARAMS, dwHighLevelCompSize),
-                         offsetof(LINECALLPARAMS, dwLowLevelCompSize), offsetof(LINECALLPARAMS, dwDevSpecificSize),
-                         offsetof(LINECALLPARAMS, dwTargetAddressSize),
-                         offsetof(LINECALLPARAMS, dwSendingFlowspecSize),
-                         offsetof(LINECALLPARAMS, dwReceivingFlowspecSize),
-                         offsetof(LINECALLPARAMS, dwDeviceClassSize), offsetof(LINECALLPARAMS, dwDeviceConfigSize),
-                         offsetof(LINECALLPARAMS, dwCallDataSize), offsetof(LINECALLPARAMS, dwCallingPartyIDSize)},
-                        LINEERR_STRUCTURETOOSMALL, LINEERR_INVALCALLPARAMS))
+    if (LONG r =
+            s.read(params, fixedSize(Struct::LineCallParams, apiVersion),
+                   {offsetof(LINECALLPARAMS, dwOrigAddressSize), offsetof(LINECALLPARAMS, dwDisplayableAddressSize),
+                    offsetof(LINECALLPARAMS, dwCalledPartySize), offsetof(LINECALLPARAMS, dwCommentSize),
+                    offsetof(LINECALLPARAMS, dwUserUserInfoSize), offsetof(LINECALLPARAMS, dwHighLevelCompSize),
+                    offsetof(LINECALLPARAMS, dwLowLevelCompSize), offsetof(LINECALLPARAMS, dwDevSpecificSize),
+                    offsetof(LINECALLPARAMS, dwTargetAddressSize), offsetof(LINECALLPARAMS, dwSendingFlowspecSize),
+                    offsetof(LINECALLPARAMS, dwReceivingFlowspecSize), offsetof(LINECALLPARAMS, dwDeviceClassSize),
+                    offsetof(LINECALLPARAMS, dwDeviceConfigSize), offsetof(LINECALLPARAMS, dwCallDataSize),
+                    offsetof(LINECALLPARAMS, dwCallingPartyIDSize)},
+                   LINEERR_STRUCTURETOOSMALL, LINEERR_INVALCALLPARAMS))
         return r;
     const LINEDEVCAPS &caps = line.config().caps;
     exchange::MakeCallOptions &o = out.options;

@@ -12,10 +12,10 @@ namespace tapi32 {
 
 /// Which configuration dialog is asked for.
 struct ConfigDialogRequest {
-    bool phone = false;          // phoneConfigDialogW (else lineConfigDialogW)
+    bool phone = false; // phoneConfigDialogW (else lineConfigDialogW)
     DWORD deviceId = 0;
     HWND owner = nullptr;
-    std::u16string deviceClass;  // empty when none was given
+    std::u16string deviceClass; // empty when none was given
 };
 
 /// Shows the dialog modally and answers 0 or an error code for the caller.

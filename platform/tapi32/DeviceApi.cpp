@@ -130,9 +130,8 @@ LONG WINAPI lineGetIDW(HLINE hLine, DWORD dwAddressID, HCALL hCall, DWORD dwSele
     if (lookup.first)
         return call.done(lookup.first);
     const DWORD id = *lookup.second;
-    return call.done(
-        writeStruct(lpDeviceID, varString(STRINGFORMAT_BINARY, &id, sizeof id), sizeof(VARSTRING),
-                    call.fault().extraNeededSize));
+    return call.done(writeStruct(lpDeviceID, varString(STRINGFORMAT_BINARY, &id, sizeof id), sizeof(VARSTRING),
+                                 call.fault().extraNeededSize));
 }
 
 LONG WINAPI lineGetDevConfigW(DWORD dwDeviceID, LPVARSTRING lpDeviceConfig, LPCWSTR lpszDeviceClass)

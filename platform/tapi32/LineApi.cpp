@@ -20,9 +20,8 @@ bool validLineApp(HLINEAPP app)
 
 extern "C" {
 
-LONG WINAPI lineInitializeExW(LPHLINEAPP lphLineApp, HINSTANCE, LINECALLBACK lpfnCallback,
-                              LPCWSTR lpszFriendlyAppName, LPDWORD lpdwNumDevs, LPDWORD lpdwAPIVersion,
-                              LPLINEINITIALIZEEXPARAMS params)
+LONG WINAPI lineInitializeExW(LPHLINEAPP lphLineApp, HINSTANCE, LINECALLBACK lpfnCallback, LPCWSTR lpszFriendlyAppName,
+                              LPDWORD lpdwNumDevs, LPDWORD lpdwAPIVersion, LPLINEINITIALIZEEXPARAMS params)
 {
     ApiCall call("lineInitializeExW");
     call.ptr("lphLineApp", lphLineApp).ptr("lpfnCallback", reinterpret_cast<const void *>(lpfnCallback));
@@ -45,8 +44,8 @@ LONG WINAPI lineGetMessage(HLINEAPP hLineApp, LPLINEMESSAGE lpMessage, DWORD dwT
     return fetchMessage(kLineErrors, hLineApp, lpMessage, dwTimeout);
 }
 
-LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPILowVersion,
-                                    DWORD dwAPIHighVersion, LPDWORD lpdwAPIVersion, LPLINEEXTENSIONID lpExtensionID)
+LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPILowVersion, DWORD dwAPIHighVersion,
+                                    LPDWORD lpdwAPIVersion, LPLINEEXTENSIONID lpExtensionID)
 {
     ApiCall call("lineNegotiateAPIVersion");
     call.num("hLineApp", hLineApp).num("dwDeviceID", dwDeviceID);
@@ -87,8 +86,8 @@ LONG WINAPI lineGetDevCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVers
         return call.done(LINEERR_INCOMPATIBLEEXTVERSION);
     const exchange::VarStruct caps =
         exchangeOf().inspect([&](const exchange::Switchboard &b) { return b.line(dwDeviceID)->devCaps(); });
-    return call.done(writeStruct(lpLineDevCaps, caps, fixedSize(Struct::LineDevCaps, dwAPIVersion),
-                                 call.fault().extraNeededSize));
+    return call.done(
+        writeStruct(lpLineDevCaps, caps, fixedSize(Struct::LineDevCaps, dwAPIVersion), call.fault().extraNeededSize));
 }
 
 LONG WINAPI lineGetAddressCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAddressID, DWORD dwAPIVersion,

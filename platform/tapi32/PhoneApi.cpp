@@ -140,8 +140,8 @@ LONG WINAPI phoneGetDevCapsW(HPHONEAPP hPhoneApp, DWORD dwDeviceID, DWORD dwAPIV
                                  call.fault().extraNeededSize, PHONEERR_STRUCTURETOOSMALL, PHONEERR_INVALPOINTER));
 }
 
-LONG WINAPI phoneOpen(HPHONEAPP hPhoneApp, DWORD dwDeviceID, LPHPHONE lphPhone, DWORD dwAPIVersion,
-                      DWORD dwExtVersion, DWORD_PTR dwCallbackInstance, DWORD dwPrivilege)
+LONG WINAPI phoneOpen(HPHONEAPP hPhoneApp, DWORD dwDeviceID, LPHPHONE lphPhone, DWORD dwAPIVersion, DWORD dwExtVersion,
+                      DWORD_PTR dwCallbackInstance, DWORD dwPrivilege)
 {
     ApiCall call("phoneOpen");
     call.num("hPhoneApp", hPhoneApp).num("dwDeviceID", dwDeviceID).num("dwAPIVersion", dwAPIVersion);

@@ -128,9 +128,9 @@ void Registry::removeCall(HCALL handle, bool dropIfSoleOwner)
         legCalls.erase(c.leg);
     const bool soleOwner = c.privilege == LINECALLPRIVILEGE_OWNER && holders(c.leg).first == 0;
     exchange_->modify([&](exchange::Switchboard &b) { b.release(c.leg, dropIfSoleOwner && soleOwner); });
-    announceHolders(c.leg, c.privilege == LINECALLPRIVILEGE_OWNER ? LINECALLINFOSTATE_NUMOWNERDECR
-                                                                  : LINECALLINFOSTATE_NUMMONITORS,
-                    0);
+    announceHolders(
+        c.leg, c.privilege == LINECALLPRIVILEGE_OWNER ? LINECALLINFOSTATE_NUMOWNERDECR : LINECALLINFOSTATE_NUMMONITORS,
+        0);
 }
 
 void Registry::closeLine(HLINE handle)

@@ -25,7 +25,7 @@ namespace tapi32 {
 
 struct AppRecord {
     DWORD handle = 0;
-    bool phone = false;        // a phone application (else a line application)
+    bool phone = false; // a phone application (else a line application)
     DWORD apiVersion = 0;
     std::u16string name;
     std::shared_ptr<MessageQueue> queue;
@@ -39,7 +39,7 @@ struct LineOpenRecord {
     DWORD privileges = 0;
     DWORD mediaModes = 0;
     DWORD_PTR instance = 0;
-    DWORD lineStates = 0;    // lineSetStatusMessages filters
+    DWORD lineStates = 0; // lineSetStatusMessages filters
     DWORD addressStates = 0;
 };
 
@@ -58,7 +58,7 @@ struct PhoneOpenRecord {
     DWORD version = 0;
     DWORD privilege = 0;
     DWORD_PTR instance = 0;
-    DWORD phoneStates = 0;   // phoneSetStatusMessages filters
+    DWORD phoneStates = 0; // phoneSetStatusMessages filters
     DWORD buttonModes = 0;
     DWORD buttonStates = 0;
 };
@@ -69,8 +69,8 @@ struct PendingRequest {
     DWORD id = 0;
     DWORD app = 0;
     bool phone = false;
-    HLINE line = 0;             // the line new calls appear on
-    DWORD device = 0;           // its device
+    HLINE line = 0;   // the line new calls appear on
+    DWORD device = 0; // its device
     LPHCALL outCalls[2] = {nullptr, nullptr};
 };
 
@@ -102,8 +102,8 @@ public:
     PhoneOpenRecord *phoneOpen(HPHONE handle);
 
     /// Queues a message for an application.
-    void post(DWORD app, DWORD hDevice, DWORD message, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2,
-              DWORD_PTR p3, std::function<void()> onFetch = {});
+    void post(DWORD app, DWORD hDevice, DWORD message, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2, DWORD_PTR p3,
+              std::function<void()> onFetch = {});
 
     /// Gives an open line a handle to a leg (the exchange keeps the leg
     /// while handles exist). Answers 0 when the leg is gone.

@@ -58,7 +58,8 @@ LONG Runtime::startRequest(const exchange::Fault &fault, PendingRequest pending,
     }
     if (fault.timing == exchange::ReplyTiming::Never)
         return static_cast<LONG>(pending.id);
-    exchange::RequestTag tag{pending.id, fault.timing == exchange::ReplyTiming::Delayed ? fault.delay : exchange::Millis(0)};
+    exchange::RequestTag tag{pending.id,
+                             fault.timing == exchange::ReplyTiming::Delayed ? fault.delay : exchange::Millis(0)};
     LONG r = 0;
     if (fault.result && fault.resultInReply)
         exchange_->replyOnly(tag, *fault.result);

@@ -13,10 +13,10 @@ protected:
         TapiFixture::SetUp();
         appA = lineApp(u"Caller");
         appB = lineApp(u"Callee");
-        lineA = openLine(appA, 0, LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR,
-                         LINEMEDIAMODE_INTERACTIVEVOICE, 0xA);
-        lineB = openLine(appB, 1, LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR,
-                         LINEMEDIAMODE_INTERACTIVEVOICE, 0xB);
+        lineA =
+            openLine(appA, 0, LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR, LINEMEDIAMODE_INTERACTIVEVOICE, 0xA);
+        lineB =
+            openLine(appB, 1, LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR, LINEMEDIAMODE_INTERACTIVEVOICE, 0xB);
     }
 
     void expectState(HLINEAPP app, HCALL call, DWORD state, DWORD mode, DWORD_PTR instance)

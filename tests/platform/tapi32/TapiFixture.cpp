@@ -24,8 +24,8 @@ void TapiFixture::TearDown()
 
 void TapiFixture::useTopology(exchange::Topology topology)
 {
-    ASSERT_TRUE(tapi32::Runtime::instance().resetExchange(std::move(topology),
-                                                          std::make_unique<exchange::ManualClock>()));
+    ASSERT_TRUE(
+        tapi32::Runtime::instance().resetExchange(std::move(topology), std::make_unique<exchange::ManualClock>()));
 }
 
 HLINEAPP TapiFixture::lineApp(const char16_t *name, DWORD *numDevs)
@@ -144,13 +144,14 @@ LINECALLSTATUS TapiFixture::status(HCALL call)
 
 std::string messageName(DWORD id)
 {
-    static const char *names[] = {"LINE_ADDRESSSTATE", "LINE_CALLINFO",    "LINE_CALLSTATE",  "LINE_CLOSE",
-                                  "LINE_DEVSPECIFIC",  "LINE_DEVSPECIFICFEATURE", "LINE_GATHERDIGITS",
-                                  "LINE_GENERATE",     "LINE_LINEDEVSTATE", "LINE_MONITORDIGITS",
-                                  "LINE_MONITORMEDIA", "LINE_MONITORTONE", "LINE_REPLY",      "LINE_REQUEST",
-                                  "PHONE_BUTTON",      "PHONE_CLOSE",      "PHONE_DEVSPECIFIC", "PHONE_REPLY",
-                                  "PHONE_STATE",       "LINE_CREATE",      "PHONE_CREATE",    "LINE_AGENTSPECIFIC",
-                                  "LINE_AGENTSTATUS",  "LINE_APPNEWCALL"};
+    static const char *names[] = {"LINE_ADDRESSSTATE",  "LINE_CALLINFO",     "LINE_CALLSTATE",
+                                  "LINE_CLOSE",         "LINE_DEVSPECIFIC",  "LINE_DEVSPECIFICFEATURE",
+                                  "LINE_GATHERDIGITS",  "LINE_GENERATE",     "LINE_LINEDEVSTATE",
+                                  "LINE_MONITORDIGITS", "LINE_MONITORMEDIA", "LINE_MONITORTONE",
+                                  "LINE_REPLY",         "LINE_REQUEST",      "PHONE_BUTTON",
+                                  "PHONE_CLOSE",        "PHONE_DEVSPECIFIC", "PHONE_REPLY",
+                                  "PHONE_STATE",        "LINE_CREATE",       "PHONE_CREATE",
+                                  "LINE_AGENTSPECIFIC", "LINE_AGENTSTATUS",  "LINE_APPNEWCALL"};
     return id < std::size(names) ? names[id] : "message " + std::to_string(id);
 }
 

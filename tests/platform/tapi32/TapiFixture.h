@@ -34,8 +34,7 @@ protected:
 
     HLINEAPP lineApp(const char16_t *name = u"Test", DWORD *numDevs = nullptr);
     HPHONEAPP phoneApp(const char16_t *name = u"Test", DWORD *numDevs = nullptr);
-    HLINE openLine(HLINEAPP app, DWORD device,
-                   DWORD privileges = LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR,
+    HLINE openLine(HLINEAPP app, DWORD device, DWORD privileges = LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR,
                    DWORD mediaModes = LINEMEDIAMODE_INTERACTIVEVOICE, DWORD_PTR instance = 0x1234);
     HPHONE openPhone(HPHONEAPP app, DWORD device, DWORD privilege = PHONEPRIVILEGE_OWNER, DWORD_PTR instance = 0x5678);
 
