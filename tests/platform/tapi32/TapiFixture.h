@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <tapi.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
