@@ -201,22 +201,37 @@ DWORD CTapiAddress::SetAgentGroup(const std::vector<CTapiAgentGroupEntry> &group
     return connection->WaitForReply(result, kTapiReplyTimeout);
 }
 
-DWORD CTapiAddress::GetAgentGroupList(std::vector<CTapiAgentGroupEntry> &groups)
+DWORD CTapiAddress::FetchAgentList(DWORD initialSize, const std::function<LONG(void *)> &issue,
+                                   std::shared_ptr<CTapiBuffer> &block)
 {
     CTapiConnection *connection = line_->GetConnection();
     DWORD issued = 0;
-    std::shared_ptr<CTapiBuffer> block;
     const DWORD outcome = TapiFetchGrowing(
-        kGroupListInitialSize,
+        initialSize,
         [&](const std::shared_ptr<CTapiBuffer> &buffer) {
-            issued = TapiResult(
-                lineGetAgentGroupListW(line_->GetLineHandle(), addressId_, buffer->As<LINEAGENTGROUPLIST>()));
+            issued = TapiResult(issue(buffer->data()));
             connection->AddRequest(issued, buffer);
             return connection->WaitForReply(issued, kTapiReplyTimeout);
         },
         kLineFetchCodes, block);
+    // Callers only tell zero from non-zero; TAPI's own result is what they report.
     if (outcome != 0)
         return issued != 0 ? issued : outcome;
+    return 0;
+}
+
+DWORD CTapiAddress::GetAgentGroupList(std::vector<CTapiAgentGroupEntry> &groups)
+{
+    std::shared_ptr<CTapiBuffer> block;
+    const DWORD result = FetchAgentList(
+        kGroupListInitialSize,
+        [&](void *buffer) {
+            return lineGetAgentGroupListW(line_->GetLineHandle(), addressId_,
+                                          static_cast<LPLINEAGENTGROUPLIST>(buffer));
+        },
+        block);
+    if (result != 0)
+        return result;
     const auto *list = block->As<LINEAGENTGROUPLIST>();
     ReadAgentGroups(list, list->dwListOffset, list->dwListSize, list->dwNumEntries, groups);
     return 0;
@@ -224,20 +239,16 @@ DWORD CTapiAddress::GetAgentGroupList(std::vector<CTapiAgentGroupEntry> &groups)
 
 DWORD CTapiAddress::GetAgentActivityList(std::vector<CTapiAgentActivityEntry> &activities)
 {
-    CTapiConnection *connection = line_->GetConnection();
-    DWORD issued = 0;
     std::shared_ptr<CTapiBuffer> block;
-    const DWORD outcome = TapiFetchGrowing(
+    const DWORD result = FetchAgentList(
         kActivityListInitialSize,
-        [&](const std::shared_ptr<CTapiBuffer> &buffer) {
-            issued = TapiResult(
-                lineGetAgentActivityListW(line_->GetLineHandle(), addressId_, buffer->As<LINEAGENTACTIVITYLIST>()));
-            connection->AddRequest(issued, buffer);
-            return connection->WaitForReply(issued, kTapiReplyTimeout);
+        [&](void *buffer) {
+            return lineGetAgentActivityListW(line_->GetLineHandle(), addressId_,
+                                             static_cast<LPLINEAGENTACTIVITYLIST>(buffer));
         },
-        kLineFetchCodes, block);
-    if (outcome != 0)
-        return issued != 0 ? issued : outcome;
+        block);
+    if (result != 0)
+        return result;
     const auto *list = block->As<LINEAGENTACTIVITYLIST>();
     for (const auto &record :
          ReadTapiRecords<LINEAGENTACTIVITYENTRY>(list, list->dwListOffset, list->dwListSize, list->dwNumEntries)) {

@@ -76,6 +76,8 @@ public:
     bool IsAgentSupported();
 
 private:
+    DWORD FetchAgentList(DWORD initialSize, const std::function<LONG(void *)> &issue,
+                         std::shared_ptr<CTapiBuffer> &block);
     DWORD PickupOrUnpark(CTapiCall **call, const std::function<LONG(LPHCALL)> &issue);
 
     CTapiLine *line_ = nullptr;

@@ -31,6 +31,34 @@ void ShutdownAtExit()
     GetTapiConnection()->Shutdown();
 }
 
+// The messages a device family's event thread handles itself.
+struct MessageIds {
+    DWORD reply;
+    DWORD create;
+    DWORD remove;
+    DWORD close;
+};
+
+template <class Message> const MessageIds &IdsOf();
+template <> const MessageIds &IdsOf<LINEMESSAGE>()
+{
+    static constexpr MessageIds ids{LINE_REPLY, LINE_CREATE, LINE_REMOVE, LINE_CLOSE};
+    return ids;
+}
+template <> const MessageIds &IdsOf<PHONEMESSAGE>()
+{
+    static constexpr MessageIds ids{PHONE_REPLY, PHONE_CREATE, PHONE_REMOVE, PHONE_CLOSE};
+    return ids;
+}
+
+// The callback instance given to lineOpenW / phoneOpen names the device; 0 names none.
+template <class Device> Device *DeviceOfInstance(const CTapiDeviceList<Device> &devices, DWORD_PTR instance)
+{
+    if (instance == kTapiNoInstance || instance - 1 > 0xFFFFFFFFu)
+        return nullptr;
+    return devices.Get(static_cast<DWORD>(instance - 1));
+}
+
 } // namespace
 
 struct CTapiConnection::EventThread {
@@ -97,10 +125,7 @@ DWORD CTapiConnection::InitLineSide(LPCWSTR appName, DWORD version)
     // Shut the session down before the runtime's own statics go, at process exit.
     static const bool registered = (std::atexit(&ShutdownAtExit), true);
     (void)registered;
-    {
-        std::lock_guard lock(linesLock_);
-        lineCount_ = count;
-    }
+    lines_.SetCount(count);
     lineEvent_ = params.Handles.hEvent;
     if (!lineEvent_)
         return LINEERR_NOMEM;
@@ -114,20 +139,18 @@ DWORD CTapiConnection::InitLineSide(LPCWSTR appName, DWORD version)
     } catch (const std::system_error &) {
         lineShutdown(app);
         hLineApp_ = 0;
-        std::lock_guard lock(linesLock_);
-        lineCount_ = 0;
+        lines_.SetCount(0);
         return LINEERR_OPERATIONFAILED;
     }
     lineThread_ = std::move(thread);
 
-    std::lock_guard lock(linesLock_);
-    lines_.reserve(count);
+    std::vector<std::unique_ptr<CTapiLine>> lines(count);
     for (DWORD id = 0; id < count; ++id) {
-        auto line = lineFactory_();
+        lines[id] = lineFactory_();
         // A line whose version cannot be negotiated stays listed and reports itself unavailable.
-        line->Init(this, id);
-        lines_.push_back(std::move(line));
+        lines[id]->Init(this, id);
     }
+    lines_.Fill(std::move(lines));
     return 0;
 }
 
@@ -147,10 +170,7 @@ DWORD CTapiConnection::InitPhoneSide(LPCWSTR appName, DWORD version)
     if (result != 0)
         return result;
     hPhoneApp_ = app;
-    {
-        std::lock_guard lock(phonesLock_);
-        phoneCount_ = count;
-    }
+    phones_.SetCount(count);
     phoneEvent_ = params.Handles.hEvent;
     if (!phoneEvent_)
         return PHONEERR_NOMEM;
@@ -164,17 +184,17 @@ DWORD CTapiConnection::InitPhoneSide(LPCWSTR appName, DWORD version)
     } catch (const std::system_error &) {
         phoneShutdown(app);
         hPhoneApp_ = 0;
+        phones_.SetCount(0);
         return PHONEERR_OPERATIONFAILED;
     }
     phoneThread_ = std::move(thread);
 
-    std::lock_guard lock(phonesLock_);
-    phones_.reserve(count);
+    std::vector<std::unique_ptr<CTapiPhone>> phones(count);
     for (DWORD id = 0; id < count; ++id) {
-        auto phone = phoneFactory_();
-        phone->Init(this, id);
-        phones_.push_back(std::move(phone));
+        phones[id] = phoneFactory_();
+        phones[id]->Init(this, id);
     }
+    phones_.Fill(std::move(phones));
     return 0;
 }
 
@@ -213,11 +233,9 @@ DWORD CTapiConnection::Shutdown()
     std::vector<std::unique_ptr<CTapiLine>> lines;
     std::vector<std::unique_ptr<CTapiPhone>> phones;
     {
-        std::scoped_lock lock(linesLock_, phonesLock_);
-        lines.swap(lines_);
-        phones.swap(phones_);
-        lineCount_ = 0;
-        phoneCount_ = 0;
+        std::scoped_lock lock(lines_.Lock(), phones_.Lock());
+        lines = lines_.TakeAll();
+        phones = phones_.TakeAll();
     }
     if (lineStopped && phoneStopped) {
         // Deleted outside the session's locks: a call's destructor drops it, which registers a request.
@@ -236,26 +254,22 @@ DWORD CTapiConnection::Shutdown()
 
 DWORD CTapiConnection::GetLineCount() const
 {
-    std::lock_guard lock(linesLock_);
-    return lineCount_;
+    return lines_.Count();
 }
 
 DWORD CTapiConnection::GetPhoneCount() const
 {
-    std::lock_guard lock(phonesLock_);
-    return phoneCount_;
+    return phones_.Count();
 }
 
 CTapiLine *CTapiConnection::GetLine(DWORD deviceId) const
 {
-    std::lock_guard lock(linesLock_);
-    return deviceId < lineCount_ && deviceId < lines_.size() ? lines_[deviceId].get() : nullptr;
+    return lines_.Get(deviceId);
 }
 
 CTapiPhone *CTapiConnection::GetPhone(DWORD deviceId) const
 {
-    std::lock_guard lock(phonesLock_);
-    return deviceId < phoneCount_ && deviceId < phones_.size() ? phones_[deviceId].get() : nullptr;
+    return phones_.Get(deviceId);
 }
 
 std::shared_ptr<CTapiRequest> CTapiConnection::AddRequest(DWORD result, std::shared_ptr<void> keepAlive)
@@ -318,27 +332,13 @@ std::unique_ptr<CTapiPhone> CTapiConnection::CreatePhoneObject() const
     return phoneFactory_();
 }
 
-CTapiLine *CTapiConnection::LineOfInstance(DWORD_PTR instance) const
-{
-    if (instance == kTapiNoInstance || instance - 1 > 0xFFFFFFFFu)
-        return nullptr;
-    return GetLine(static_cast<DWORD>(instance - 1));
-}
-
-CTapiPhone *CTapiConnection::PhoneOfInstance(DWORD_PTR instance) const
-{
-    if (instance == kTapiNoInstance || instance - 1 > 0xFFFFFFFFu)
-        return nullptr;
-    return GetPhone(static_cast<DWORD>(instance - 1));
-}
-
 void CTapiConnection::LineEventLoop(HLINEAPP app)
 {
     for (;;) {
         LINEMESSAGE msg{};
         const DWORD result = TapiResult(lineGetMessage(app, &msg, kLineMessageTimeoutMs));
         if (result == 0)
-            RouteLineMessage(msg);
+            Route(lines_, lineFactory_, msg);
         PurgeRequests(kRequestPurgeAgeMs);
         if (result == LINEERR_INVALAPPHANDLE)
             return;
@@ -351,96 +351,38 @@ void CTapiConnection::PhoneEventLoop(HPHONEAPP app)
         PHONEMESSAGE msg{};
         const DWORD result = TapiResult(phoneGetMessage(app, &msg, INFINITE));
         if (result == 0)
-            RoutePhoneMessage(msg);
+            Route(phones_, phoneFactory_, msg);
         if (result == PHONEERR_INVALAPPHANDLE)
             return;
     }
 }
 
-void CTapiConnection::RouteLineMessage(const LINEMESSAGE &msg)
+template <class Device, class Message>
+void CTapiConnection::Route(CTapiDeviceList<Device> &devices, std::unique_ptr<Device> (*factory)(), const Message &msg)
 {
     const auto p1 = static_cast<DWORD>(msg.dwParam1);
     const auto p2 = static_cast<DWORD>(msg.dwParam2);
     const auto p3 = static_cast<DWORD>(msg.dwParam3);
-    switch (msg.dwMessageID) {
-    case LINE_REPLY:
+    const MessageIds &ids = IdsOf<Message>();
+    if (msg.dwMessageID == ids.reply) {
         OnReply(p1, p2);
-        return;
-    case LINE_CREATE:
-        AddLineDevice(p1);
-        return;
-    case LINE_REMOVE:
-        if (CTapiLine *line = GetLine(p1)) {
-            line->MarkRemoved();
-            line->OnDeviceRemoved();
+    } else if (msg.dwMessageID == ids.create) {
+        // TAPI gives a new device the next identifier; any other value would break the
+        // rule that a device's list index is its identifier, so it is ignored.
+        if (p1 != devices.Count())
+            return;
+        auto device = factory();
+        device->Init(this, p1);
+        devices.Append(p1, std::move(device));
+    } else if (msg.dwMessageID == ids.remove) {
+        if (Device *device = devices.Get(p1)) {
+            device->MarkRemoved();
+            device->OnDeviceRemoved();
         }
-        return;
-    case LINE_CLOSE:
-        if (CTapiLine *line = LineOfInstance(msg.dwCallbackInstance))
-            line->OnForceClose(msg.hDevice, p1, p2, p3);
-        return;
-    default:
-        if (CTapiLine *line = LineOfInstance(msg.dwCallbackInstance))
-            line->OnEvent(msg.hDevice, msg.dwMessageID, p1, p2, p3);
-        return;
+    } else if (Device *device = DeviceOfInstance(devices, msg.dwCallbackInstance)) {
+        if (msg.dwMessageID == ids.close)
+            device->OnForceClose(msg.hDevice, p1, p2, p3);
+        else
+            device->OnEvent(msg.hDevice, msg.dwMessageID, p1, p2, p3);
     }
-}
-
-void CTapiConnection::RoutePhoneMessage(const PHONEMESSAGE &msg)
-{
-    const auto p1 = static_cast<DWORD>(msg.dwParam1);
-    const auto p2 = static_cast<DWORD>(msg.dwParam2);
-    const auto p3 = static_cast<DWORD>(msg.dwParam3);
-    switch (msg.dwMessageID) {
-    case PHONE_REPLY:
-        OnReply(p1, p2);
-        return;
-    case PHONE_CREATE:
-        AddPhoneDevice(p1);
-        return;
-    case PHONE_REMOVE:
-        if (CTapiPhone *phone = GetPhone(p1)) {
-            phone->MarkRemoved();
-            phone->OnDeviceRemoved();
-        }
-        return;
-    case PHONE_CLOSE:
-        if (CTapiPhone *phone = PhoneOfInstance(msg.dwCallbackInstance))
-            phone->OnForceClose(msg.hDevice, p1, p2, p3);
-        return;
-    default:
-        if (CTapiPhone *phone = PhoneOfInstance(msg.dwCallbackInstance))
-            phone->OnEvent(msg.hDevice, msg.dwMessageID, p1, p2, p3);
-        return;
-    }
-}
-
-void CTapiConnection::AddLineDevice(DWORD deviceId)
-{
-    // TAPI gives a new device the next identifier; any other value would break the
-    // rule that a device's list index is its identifier, so it is ignored.
-    if (deviceId != GetLineCount())
-        return;
-    auto line = lineFactory_();
-    line->Init(this, deviceId);
-    std::lock_guard lock(linesLock_);
-    if (deviceId != lineCount_ || lines_.size() != lineCount_)
-        return;
-    lines_.push_back(std::move(line));
-    ++lineCount_;
-    lines_.back()->OnDeviceCreated();
-}
-
-void CTapiConnection::AddPhoneDevice(DWORD deviceId)
-{
-    if (deviceId != GetPhoneCount())
-        return;
-    auto phone = phoneFactory_();
-    phone->Init(this, deviceId);
-    std::lock_guard lock(phonesLock_);
-    if (deviceId != phoneCount_ || phones_.size() != phoneCount_)
-        return;
-    phones_.push_back(std::move(phone));
-    ++phoneCount_;
-    phones_.back()->OnDeviceCreated();
 }

@@ -1,6 +1,7 @@
 #ifndef DIALWERK_TAPI_CTAPICONNECTION_H
 #define DIALWERK_TAPI_CTAPICONNECTION_H
 
+#include "CTapiDeviceList.h"
 #include "CTapiObject.h"
 #include "CTapiRequestList.h"
 #include "TapiPlatform.h"
@@ -84,27 +85,17 @@ private:
     DWORD InitPhoneSide(LPCWSTR appName, DWORD version);
     void LineEventLoop(HLINEAPP app);
     void PhoneEventLoop(HPHONEAPP app);
-    void RouteLineMessage(const LINEMESSAGE &msg);
-    void RoutePhoneMessage(const PHONEMESSAGE &msg);
-    void AddLineDevice(DWORD deviceId);
-    void AddPhoneDevice(DWORD deviceId);
-    CTapiLine *LineOfInstance(DWORD_PTR instance) const;
-    CTapiPhone *PhoneOfInstance(DWORD_PTR instance) const;
+    template <class Device, class Message>
+    void Route(CTapiDeviceList<Device> &devices, std::unique_ptr<Device> (*factory)(), const Message &msg);
     static bool StopEventThread(std::unique_ptr<EventThread> &thread);
 
     // Written by Init / Shutdown on the user-interface thread, read from every thread.
     std::atomic<HLINEAPP> hLineApp_{0};
     std::atomic<HPHONEAPP> hPhoneApp_{0};
 
-    // Guards lineCount_ and lines_. Taken before phonesLock_ (only Shutdown nests
-    // them); the line's own locks may be taken inside it (Init, LINE_CREATE).
-    mutable std::recursive_mutex linesLock_;
-    DWORD lineCount_ = 0;
-    std::vector<std::unique_ptr<CTapiLine>> lines_;
-    // Guards phoneCount_ and phones_. Taken after linesLock_.
-    mutable std::recursive_mutex phonesLock_;
-    DWORD phoneCount_ = 0;
-    std::vector<std::unique_ptr<CTapiPhone>> phones_;
+    // Lines before phones when nested (only Shutdown nests them).
+    CTapiDeviceList<CTapiLine> lines_;
+    CTapiDeviceList<CTapiPhone> phones_;
 
     // Set by Init before any thread starts; read by the event threads.
     std::unique_ptr<CTapiLine> (*lineFactory_)();

@@ -149,40 +149,36 @@ DWORD CTapiPhone::ConfigDialog(HWND parent, LPCWSTR deviceClass)
     return TapiResult(phoneConfigDialogW(GetDeviceID(), parent, deviceClass));
 }
 
+DWORD CTapiPhone::Register(LONG result)
+{
+    const DWORD value = TapiResult(result);
+    connection_->AddRequest(value);
+    return value;
+}
+
 DWORD CTapiPhone::SetHookSwitch(DWORD hookSwitchDevices, DWORD hookSwitchMode)
 {
-    const DWORD result = TapiResult(phoneSetHookSwitch(GetPhoneHandle(), hookSwitchDevices, hookSwitchMode));
-    connection_->AddRequest(result);
-    return result;
+    return Register(phoneSetHookSwitch(GetPhoneHandle(), hookSwitchDevices, hookSwitchMode));
 }
 
 DWORD CTapiPhone::SetVolume(DWORD hookSwitchDevice, DWORD volume)
 {
-    const DWORD result = TapiResult(phoneSetVolume(GetPhoneHandle(), hookSwitchDevice, volume));
-    connection_->AddRequest(result);
-    return result;
+    return Register(phoneSetVolume(GetPhoneHandle(), hookSwitchDevice, volume));
 }
 
 DWORD CTapiPhone::SetGain(DWORD hookSwitchDevice, DWORD gain)
 {
-    const DWORD result = TapiResult(phoneSetGain(GetPhoneHandle(), hookSwitchDevice, gain));
-    connection_->AddRequest(result);
-    return result;
+    return Register(phoneSetGain(GetPhoneHandle(), hookSwitchDevice, gain));
 }
 
 DWORD CTapiPhone::SetRing(DWORD ringMode, DWORD volume)
 {
-    const DWORD result = TapiResult(phoneSetRing(GetPhoneHandle(), ringMode, volume));
-    connection_->AddRequest(result);
-    return result;
+    return Register(phoneSetRing(GetPhoneHandle(), ringMode, volume));
 }
 
 DWORD CTapiPhone::SetDisplay(const std::string &text)
 {
-    const DWORD result =
-        TapiResult(phoneSetDisplay(GetPhoneHandle(), 0, 0, text.c_str(), static_cast<DWORD>(text.size())));
-    connection_->AddRequest(result);
-    return result;
+    return Register(phoneSetDisplay(GetPhoneHandle(), 0, 0, text.c_str(), static_cast<DWORD>(text.size())));
 }
 
 DWORD CTapiPhone::GetButtonInfo(DWORD buttonId, CTapiButtonInfo &info)

@@ -88,6 +88,8 @@ public:
     tapi_string GetDisplay();
 
 private:
+    DWORD Register(LONG result);
+
     std::atomic<DWORD> flags_{0};
     CTapiConnection *connection_ = nullptr;
     std::atomic<HPHONE> hPhone_{0};
