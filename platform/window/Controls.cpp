@@ -1,0 +1,311 @@
+#include <window/Controls.h>
+
+#include <window/UpDown.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTreeWidget>
+
+namespace win {
+
+namespace {
+
+bool Has(const ControlSpec &spec, unsigned style)
+{
+    return (spec.style & style) != 0;
+}
+
+QWidget *CreateButton(const ControlSpec &spec, const QString &caption)
+{
+    QAbstractButton *button = nullptr;
+    switch (spec.kind) {
+    case ControlKind::CheckBox: {
+        auto *box = new QCheckBox(caption);
+        if (Has(spec, Style::ManualCheck)) {
+            // The click toggled the box; undo that so only the program sets it.
+            QObject::connect(box, &QCheckBox::clicked, box, [box](bool checked) { box->setChecked(!checked); });
+        }
+        button = box;
+        break;
+    }
+    case ControlKind::RadioButton:
+        button = new QRadioButton(caption);
+        break;
+    default: {
+        auto *push = new QPushButton(caption);
+        push->setDefault(spec.kind == ControlKind::DefaultButton);
+        button = push;
+        break;
+    }
+    }
+    button->setChecked(Has(spec, Style::Checked));
+    return button;
+}
+
+QWidget *CreateEdit(const ControlSpec &spec, const QString &caption)
+{
+    if (spec.kind == ControlKind::MultiLineEdit) {
+        auto *edit = new QPlainTextEdit(caption);
+        edit->setReadOnly(Has(spec, Style::ReadOnly));
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return edit;
+    }
+    auto *edit = new QLineEdit(caption);
+    edit->setReadOnly(Has(spec, Style::ReadOnly));
+    return edit;
+}
+
+QWidget *CreateStatic(const ControlSpec &spec, const QString &caption)
+{
+    auto *label = new QLabel(caption);
+    // Texts come from TAPI providers and users; never interpret them as markup.
+    label->setTextFormat(Qt::PlainText);
+    if (spec.kind == ControlKind::StatusLine) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+    return label;
+}
+
+QWidget *CreateList(const ControlSpec &spec)
+{
+    const bool sorted = Has(spec, Style::Sorted);
+    switch (spec.kind) {
+    case ControlKind::DropDownList: {
+        auto *combo = new QComboBox;
+        combo->setProperty("winSorted", sorted);
+        return combo;
+    }
+    case ControlKind::ListBox: {
+        auto *list = new QListWidget;
+        list->setProperty("winSorted", sorted);
+        list->setSelectionMode(Has(spec, Style::MultipleSelection)   ? QAbstractItemView::MultiSelection
+                               : Has(spec, Style::ExtendedSelection) ? QAbstractItemView::ExtendedSelection
+                                                                     : QAbstractItemView::SingleSelection);
+        return list;
+    }
+    default: {
+        auto *view = new QTreeWidget;
+        view->setRootIsDecorated(false);
+        view->setUniformRowHeights(true);
+        view->setAllColumnsShowFocus(true);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setColumnCount(0);
+        view->header()->setStretchLastSection(false);
+        return view;
+    }
+    }
+}
+
+QWidget *CreateRanged(const ControlSpec &spec)
+{
+    const auto orientation = Has(spec, Style::Vertical) ? Qt::Vertical : Qt::Horizontal;
+    if (spec.kind == ControlKind::UpDown)
+        return new UpDown(orientation);
+    return new QSlider(orientation);
+}
+
+} // namespace
+
+QWidget *CreateControl(const ControlSpec &spec, NotifySink sink)
+{
+    const QString caption = QString::fromUtf8(spec.caption ? spec.caption : "");
+    QWidget *widget = nullptr;
+    switch (spec.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+        widget = CreateButton(spec, caption);
+        break;
+    case ControlKind::Edit:
+    case ControlKind::MultiLineEdit:
+        widget = CreateEdit(spec, caption);
+        break;
+    case ControlKind::Static:
+    case ControlKind::StatusLine:
+        widget = CreateStatic(spec, caption);
+        break;
+    case ControlKind::GroupBox:
+        widget = new QGroupBox(caption);
+        break;
+    case ControlKind::DropDownList:
+    case ControlKind::ListBox:
+    case ControlKind::ListView:
+        widget = CreateList(spec);
+        break;
+    case ControlKind::UpDown:
+    case ControlKind::Trackbar:
+        widget = CreateRanged(spec);
+        break;
+    }
+    widget->setEnabled(!Has(spec, Style::Disabled));
+    ConnectControl(*widget, spec.kind, std::move(sink));
+    return widget;
+}
+
+void ConnectControl(QWidget &widget, ControlKind kind, NotifySink sink)
+{
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton: {
+        auto *button = static_cast<QAbstractButton *>(&widget);
+        QObject::connect(button, &QAbstractButton::clicked, button, [sink] { sink(Notify::Clicked, 0); });
+        return;
+    }
+    case ControlKind::Edit: {
+        auto *edit = static_cast<QLineEdit *>(&widget);
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [sink] { sink(Notify::TextChange, 0); });
+        return;
+    }
+    case ControlKind::MultiLineEdit: {
+        auto *edit = static_cast<QPlainTextEdit *>(&widget);
+        QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [sink] { sink(Notify::TextChange, 0); });
+        return;
+    }
+    case ControlKind::Static:
+    case ControlKind::StatusLine:
+    case ControlKind::GroupBox:
+        return;
+    case ControlKind::DropDownList: {
+        // `activated` comes from the user only; the program's selections stay silent.
+        auto *combo = static_cast<QComboBox *>(&widget);
+        QObject::connect(combo, &QComboBox::activated, combo, [sink] { sink(Notify::SelChange, 0); });
+        return;
+    }
+    // The list operations block these signals while the program changes a list.
+    case ControlKind::ListBox: {
+        auto *list = static_cast<QListWidget *>(&widget);
+        QObject::connect(list, &QListWidget::itemSelectionChanged, list, [sink] { sink(Notify::SelChange, 0); });
+        return;
+    }
+    case ControlKind::ListView: {
+        auto *view = static_cast<QTreeWidget *>(&widget);
+        QObject::connect(view, &QTreeWidget::itemSelectionChanged, view, [sink] { sink(Notify::SelChange, 0); });
+        return;
+    }
+    case ControlKind::UpDown:
+        static_cast<UpDown &>(widget).SetOnStep([sink](int delta) { sink(Notify::Scroll, delta); });
+        return;
+    case ControlKind::Trackbar: {
+        // Only the user's moves notify (a click on the track, a key, every step
+        // of a drag); positions set by the program stay silent.
+        auto *slider = static_cast<QSlider *>(&widget);
+        QObject::connect(slider, &QSlider::actionTriggered, slider,
+                         [slider, sink] { sink(Notify::Scroll, slider->sliderPosition()); });
+        return;
+    }
+    }
+}
+
+bool WidgetMatchesKind(const QWidget &widget, ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+        return qobject_cast<const QPushButton *>(&widget) != nullptr;
+    case ControlKind::CheckBox:
+        return qobject_cast<const QCheckBox *>(&widget) != nullptr;
+    case ControlKind::RadioButton:
+        return qobject_cast<const QRadioButton *>(&widget) != nullptr;
+    case ControlKind::Edit:
+        return qobject_cast<const QLineEdit *>(&widget) != nullptr;
+    case ControlKind::MultiLineEdit:
+        return qobject_cast<const QPlainTextEdit *>(&widget) != nullptr;
+    case ControlKind::Static:
+    case ControlKind::StatusLine:
+        return qobject_cast<const QLabel *>(&widget) != nullptr;
+    case ControlKind::GroupBox:
+        return qobject_cast<const QGroupBox *>(&widget) != nullptr;
+    case ControlKind::DropDownList:
+        return qobject_cast<const QComboBox *>(&widget) != nullptr;
+    case ControlKind::ListBox:
+        return qobject_cast<const QListWidget *>(&widget) != nullptr;
+    case ControlKind::ListView:
+        return qobject_cast<const QTreeWidget *>(&widget) != nullptr;
+    case ControlKind::UpDown:
+        return dynamic_cast<const UpDown *>(&widget) != nullptr;
+    case ControlKind::Trackbar:
+        return qobject_cast<const QSlider *>(&widget) != nullptr;
+    }
+    return false;
+}
+
+bool SetControlText(QWidget &widget, ControlKind kind, const QString &text)
+{
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+        static_cast<QAbstractButton &>(widget).setText(text);
+        return true;
+    case ControlKind::Edit: {
+        auto &edit = static_cast<QLineEdit &>(widget);
+        if (edit.text() != text)
+            edit.setText(text);
+        return true;
+    }
+    case ControlKind::MultiLineEdit: {
+        auto &edit = static_cast<QPlainTextEdit &>(widget);
+        if (edit.toPlainText() != text)
+            edit.setPlainText(text);
+        return true;
+    }
+    case ControlKind::Static:
+    case ControlKind::StatusLine:
+        static_cast<QLabel &>(widget).setText(text);
+        return true;
+    case ControlKind::GroupBox:
+        static_cast<QGroupBox &>(widget).setTitle(text);
+        return true;
+    case ControlKind::DropDownList:
+    case ControlKind::ListBox:
+    case ControlKind::ListView:
+    case ControlKind::UpDown:
+    case ControlKind::Trackbar:
+        return false;
+    }
+    return false;
+}
+
+QString ControlText(const QWidget &widget, ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton:
+        return static_cast<const QAbstractButton &>(widget).text();
+    case ControlKind::Edit:
+        return static_cast<const QLineEdit &>(widget).text();
+    case ControlKind::MultiLineEdit:
+        return static_cast<const QPlainTextEdit &>(widget).toPlainText();
+    case ControlKind::Static:
+    case ControlKind::StatusLine:
+        return static_cast<const QLabel &>(widget).text();
+    case ControlKind::GroupBox:
+        return static_cast<const QGroupBox &>(widget).title();
+    case ControlKind::DropDownList:
+        return static_cast<const QComboBox &>(widget).currentText();
+    case ControlKind::ListBox:
+    case ControlKind::ListView:
+    case ControlKind::UpDown:
+    case ControlKind::Trackbar:
+        return {};
+    }
+    return {};
+}
+
+} // namespace win

@@ -1,0 +1,80 @@
+#include <window/testing/TestEnvironment.h>
+
+#include <window/Clock.h>
+#include <window/MessageQueue.h>
+#include <window/Messages.h>
+#include <window/Shell.h>
+#include <window/Types.h>
+#include <window/testing/ModalScript.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+namespace win::testing {
+
+QApplication &Application()
+{
+    static int argc = 1;
+    static char name[] = "dialwerk-test";
+    static char *argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never destroyed: windows and queues of the tests may outlive any scope.
+    static QApplication *application = new QApplication(argc, argv);
+    MessageQueue::Instance().AttachUiThread();
+    return *application;
+}
+
+void ResetPlatform(std::uint32_t startTick)
+{
+    Application();
+    auto &queue = MessageQueue::Instance();
+    queue.CancelQuit();
+    queue.Reopen();
+    Clock::SetManual(startTick);
+    ClearModalBodies();
+    SetMessageBoxHook([](const MessageBoxRequest &request) {
+        qWarning("unexpected message box: %s", qPrintable(request.text));
+        return (request.type & MB_BUTTONMASK) == MB_YESNO ? IDNO : IDOK;
+    });
+    SetOpenAddressHook([](const QString &address) {
+        qWarning("unexpected attempt to open %s", qPrintable(address));
+        return false;
+    });
+    SetCtrlKeyHook([] { return false; });
+}
+
+bool PumpUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
+{
+    const QDeadlineTimer deadline(timeout);
+    QTimer slice;
+    slice.setInterval(5);
+    slice.start();
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return condition();
+        // Blocks until something arrives: a message, a window event, or the
+        // next slice, so a condition set by another thread is seen within 5 ms.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        PumpMessages();
+    }
+    return true;
+}
+
+QString SaveScreenshot(QWidget &widget, const QString &name)
+{
+    const QString base = qEnvironmentVariableIsEmpty("DIALWERK_BUILD_DIR") ? QDir::currentPath()
+                                                                           : qEnvironmentVariable("DIALWERK_BUILD_DIR");
+    QDir folder(base);
+    if (!folder.mkpath(QStringLiteral("screenshots")))
+        return {};
+    const QString path = folder.filePath(QStringLiteral("screenshots/%1.png").arg(name));
+    return widget.grab().save(path, "PNG") ? path : QString();
+}
+
+} // namespace win::testing
