@@ -44,7 +44,8 @@ Dialog::~Dialog()
     // handle here; the virtual destruction hooks no longer reach the subclass.
     if (handle_ != WindowHandle::Null) {
         timers_.KillAll();
-        qApp->removeEventFilter(this);
+        if (auto *application = QCoreApplication::instance())
+            application->removeEventFilter(this);
         MessageQueue::Instance().Unregister(handle_);
     }
     if (modalLoop_)
@@ -156,13 +157,15 @@ void Dialog::CreateHandle()
     ended_ = false;
     result_ = 0;
     handle_ = queue.Register(*this);
-    qApp->installEventFilter(this);
+    if (auto *application = QCoreApplication::instance())
+        application->installEventFilter(this);
 }
 
 void Dialog::DestroyHandle()
 {
     timers_.KillAll();
-    qApp->removeEventFilter(this);
+    if (auto *application = QCoreApplication::instance())
+        application->removeEventFilter(this);
     MessageQueue::Instance().Unregister(std::exchange(handle_, WindowHandle::Null));
 }
 

@@ -146,7 +146,10 @@ void MessageQueue::Dispatch()
     if (quitRequested_.load())
         ExitModalLoops();
     std::unique_lock lock(mutex_);
-    for (;;) {
+    // Only as many messages as are queued now: a thread that keeps sending or
+    // posting must not keep a pumping wait from ever returning. Sent messages
+    // still go first whenever one is queued.
+    for (std::size_t budget = sent_.size() + posted_.size(); budget > 0; --budget) {
         if (!sent_.empty()) {
             SentMessage *sent = sent_.front();
             sent_.pop_front();
@@ -163,7 +166,7 @@ void MessageQueue::Dispatch()
             continue;
         }
         if (posted_.empty())
-            return;
+            break;
         const PostedMessage posted = posted_.front();
         posted_.pop_front();
         auto it = targets_.find(posted.target);
@@ -174,6 +177,11 @@ void MessageQueue::Dispatch()
         target->HandleMessage(posted.message, posted.wParam, posted.lParam);
         lock.lock();
     }
+    // What arrived meanwhile is handled on the next round of the event loop.
+    const bool wake = (!sent_.empty() || !posted_.empty()) && ScheduleWakeLocked();
+    lock.unlock();
+    if (wake)
+        Wake();
 }
 
 void MessageQueue::RequestQuit(int exitCode)

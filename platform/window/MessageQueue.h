@@ -61,9 +61,10 @@ public:
     std::size_t QueuedSent() const;
     std::size_t QueuedPosted() const;
 
-    /// Hands every queued message to its window: each message sent from another
-    /// thread before the next posted one. Handlers may pump again (nested
-    /// dispatch). Does nothing off the user-interface thread.
+    /// Hands the messages queued now to their windows, each message sent from
+    /// another thread before the next posted one; messages that arrive meanwhile
+    /// wait for the next round. Handlers may pump again (nested dispatch). Does
+    /// nothing off the user-interface thread.
     void Dispatch();
 
     /// Records a quit request (any thread) and ends every modal loop now

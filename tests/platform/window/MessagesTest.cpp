@@ -145,6 +145,24 @@ TEST_F(MessagesTest, PostedMessagesKeepTheirOrderAcrossWindows)
     second.DestroyWindow();
 }
 
+TEST_F(MessagesTest, PumpReturnsEvenWhileMessagesKeepArriving)
+{
+    RecordingDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    int handled = 0;
+    dialog.OnMessage(kFlash, [&](WPARAM, LPARAM) {
+        ++handled;
+        PostMessage(dialog.GetSafeHwnd(), kFlash);
+        return LRESULT{0};
+    });
+    PostMessage(dialog.GetSafeHwnd(), kFlash);
+
+    EXPECT_FALSE(PumpMessages());
+    EXPECT_GE(handled, 1);
+    EXPECT_LT(handled, 10) << "each pump handles what was queued when it started";
+    dialog.DestroyWindow();
+}
+
 TEST_F(MessagesTest, SendAndPostToAWindowThatIsGoneFailAtOnce)
 {
     RecordingDialog dialog;
