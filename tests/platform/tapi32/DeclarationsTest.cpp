@@ -54,7 +54,8 @@ std::map<FieldKey, PublishedField> publishedFields()
 // address-type members that the 3.1 header appends, so these two structures
 // are accepted at their 3.0 sizes.
 const std::map<std::string, size_t> tapi30Sizes = {{"LINEFORWARD", 24}, {"LINEFORWARDLIST", 32}};
-const std::set<FieldKey> tapi31Members = {{"LINEFORWARD", "dwCallerAddressType"}, {"LINEFORWARD", "dwDestAddressType"}};
+const std::set<FieldKey> tapi31Members = {{"LINEFORWARD", "dwCallerAddressType"},
+                                          {"LINEFORWARD", "dwDestAddressType"}};
 const std::map<FieldKey, size_t> tapi30MemberSizes = {{{"LINEFORWARDLIST", "ForwardList"}, 24}};
 
 } // namespace
@@ -112,31 +113,11 @@ TEST(Declarations, CoversTheStructuresTheDialerUses)
     std::set<std::string> declared;
     for (const auto &field : declaredFields())
         declared.insert(field.structure);
-    for (const char *name : {"LINEDEVCAPS",
-                             "LINEDEVSTATUS",
-                             "LINEADDRESSCAPS",
-                             "LINEADDRESSSTATUS",
-                             "LINECALLINFO",
-                             "LINECALLSTATUS",
-                             "LINECALLLIST",
-                             "LINECALLPARAMS",
-                             "LINEMESSAGE",
-                             "LINEINITIALIZEEXPARAMS",
-                             "LINEFORWARD",
-                             "LINEFORWARDLIST",
-                             "LINEAGENTSTATUS",
-                             "LINEAGENTGROUPENTRY",
-                             "LINEAGENTGROUPLIST",
-                             "LINEAGENTACTIVITYENTRY",
-                             "LINEAGENTACTIVITYLIST",
-                             "LINETRANSLATEOUTPUT",
-                             "LINEDIALPARAMS",
-                             "VARSTRING",
-                             "PHONECAPS",
-                             "PHONESTATUS",
-                             "PHONEBUTTONINFO",
-                             "PHONEMESSAGE",
-                             "PHONEINITIALIZEEXPARAMS",
-                             "FLOWSPEC"})
+    for (const char *name :
+         {"LINEDEVCAPS", "LINEDEVSTATUS", "LINEADDRESSCAPS", "LINEADDRESSSTATUS", "LINECALLINFO", "LINECALLSTATUS",
+          "LINECALLLIST", "LINECALLPARAMS", "LINEMESSAGE", "LINEINITIALIZEEXPARAMS", "LINEFORWARD",
+          "LINEFORWARDLIST", "LINEAGENTSTATUS", "LINEAGENTGROUPENTRY", "LINEAGENTGROUPLIST",
+          "LINEAGENTACTIVITYENTRY", "LINEAGENTACTIVITYLIST", "LINETRANSLATEOUTPUT", "LINEDIALPARAMS", "VARSTRING",
+          "PHONECAPS", "PHONESTATUS", "PHONEBUTTONINFO", "PHONEMESSAGE", "PHONEINITIALIZEEXPARAMS", "FLOWSPEC"})
         EXPECT_TRUE(declared.count(name)) << name;
 }

@@ -8,10 +8,7 @@
 
 namespace {
 
-template <typename T> constexpr uint32_t asDword(T v)
-{
-    return static_cast<uint32_t>(v);
-}
+template <typename T> constexpr uint32_t asDword(T v) { return static_cast<uint32_t>(v); }
 
 } // namespace
 
@@ -869,14 +866,8 @@ const std::vector<DeclaredConstant> &declaredConstants()
     return table;
 }
 
-#define DW_FIELD(S, F)                                                                                                 \
-    {                                                                                                                  \
-#S, #F, offsetof(S, F), sizeof(std::declval <S &>().F)                                                         \
-    }
-#define DW_SIZE(S)                                                                                                     \
-    {                                                                                                                  \
-#S, "(sizeof)", 0, sizeof(S)                                                                                   \
-    }
+#define DW_FIELD(S, F) {#S, #F, offsetof(S, F), sizeof(std::declval<S &>().F)}
+#define DW_SIZE(S) {#S, "(sizeof)", 0, sizeof(S)}
 
 const std::vector<DeclaredField> &declaredFields()
 {

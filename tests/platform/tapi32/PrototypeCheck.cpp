@@ -15,11 +15,9 @@ static_assert(std::is_same_v<decltype(&lineConfigDialogW), LONG (*)(DWORD, HWND,
 static_assert(std::is_same_v<decltype(&lineDeallocateCall), LONG (*)(HCALL)>);
 static_assert(std::is_same_v<decltype(&lineDialW), LONG (*)(HCALL, LPCWSTR, DWORD)>);
 static_assert(std::is_same_v<decltype(&lineDrop), LONG (*)(HCALL, LPCSTR, DWORD)>);
-static_assert(std::is_same_v<decltype(&lineForwardW), LONG (*)(HLINE, DWORD, DWORD, LPLINEFORWARDLIST const, DWORD,
-                                                               LPHCALL, LPLINECALLPARAMS const)>);
+static_assert(std::is_same_v<decltype(&lineForwardW), LONG (*)(HLINE, DWORD, DWORD, LPLINEFORWARDLIST const, DWORD, LPHCALL, LPLINECALLPARAMS const)>);
 static_assert(std::is_same_v<decltype(&lineGenerateDigitsW), LONG (*)(HCALL, DWORD, LPCWSTR, DWORD)>);
-static_assert(
-    std::is_same_v<decltype(&lineGetAddressCapsW), LONG (*)(HLINEAPP, DWORD, DWORD, DWORD, DWORD, LPLINEADDRESSCAPS)>);
+static_assert(std::is_same_v<decltype(&lineGetAddressCapsW), LONG (*)(HLINEAPP, DWORD, DWORD, DWORD, DWORD, LPLINEADDRESSCAPS)>);
 static_assert(std::is_same_v<decltype(&lineGetAddressStatusW), LONG (*)(HLINE, DWORD, LPLINEADDRESSSTATUS)>);
 static_assert(std::is_same_v<decltype(&lineGetAgentActivityListW), LONG (*)(HLINE, DWORD, LPLINEAGENTACTIVITYLIST)>);
 static_assert(std::is_same_v<decltype(&lineGetAgentGroupListW), LONG (*)(HLINE, DWORD, LPLINEAGENTGROUPLIST)>);
@@ -34,14 +32,10 @@ static_assert(std::is_same_v<decltype(&lineGetLineDevStatus), LONG (*)(HLINE, LP
 static_assert(std::is_same_v<decltype(&lineGetMessage), LONG (*)(HLINEAPP, LPLINEMESSAGE, DWORD)>);
 static_assert(std::is_same_v<decltype(&lineGetNewCalls), LONG (*)(HLINE, DWORD, DWORD, LPLINECALLLIST)>);
 static_assert(std::is_same_v<decltype(&lineHold), LONG (*)(HCALL)>);
-static_assert(std::is_same_v<decltype(&lineInitializeExW), LONG (*)(LPHLINEAPP, HINSTANCE, LINECALLBACK, LPCWSTR,
-                                                                    LPDWORD, LPDWORD, LPLINEINITIALIZEEXPARAMS)>);
-static_assert(
-    std::is_same_v<decltype(&lineMakeCallW), LONG (*)(HLINE, LPHCALL, LPCWSTR, DWORD, LPLINECALLPARAMS const)>);
-static_assert(std::is_same_v<decltype(&lineNegotiateAPIVersion),
-                             LONG (*)(HLINEAPP, DWORD, DWORD, DWORD, LPDWORD, LPLINEEXTENSIONID)>);
-static_assert(std::is_same_v<decltype(&lineOpenW), LONG (*)(HLINEAPP, DWORD, LPHLINE, DWORD, DWORD, DWORD_PTR, DWORD,
-                                                            DWORD, LPLINECALLPARAMS const)>);
+static_assert(std::is_same_v<decltype(&lineInitializeExW), LONG (*)(LPHLINEAPP, HINSTANCE, LINECALLBACK, LPCWSTR, LPDWORD, LPDWORD, LPLINEINITIALIZEEXPARAMS)>);
+static_assert(std::is_same_v<decltype(&lineMakeCallW), LONG (*)(HLINE, LPHCALL, LPCWSTR, DWORD, LPLINECALLPARAMS const)>);
+static_assert(std::is_same_v<decltype(&lineNegotiateAPIVersion), LONG (*)(HLINEAPP, DWORD, DWORD, DWORD, LPDWORD, LPLINEEXTENSIONID)>);
+static_assert(std::is_same_v<decltype(&lineOpenW), LONG (*)(HLINEAPP, DWORD, LPHLINE, DWORD, DWORD, DWORD_PTR, DWORD, DWORD, LPLINECALLPARAMS const)>);
 static_assert(std::is_same_v<decltype(&lineParkW), LONG (*)(HCALL, DWORD, LPCWSTR, LPVARSTRING)>);
 static_assert(std::is_same_v<decltype(&linePickupW), LONG (*)(HLINE, DWORD, LPHCALL, LPCWSTR, LPCWSTR)>);
 static_assert(std::is_same_v<decltype(&linePrepareAddToConferenceW), LONG (*)(HCALL, LPHCALL, LPLINECALLPARAMS const)>);
@@ -58,13 +52,11 @@ static_assert(std::is_same_v<decltype(&lineSetCallPrivilege), LONG (*)(HCALL, DW
 static_assert(std::is_same_v<decltype(&lineSetCallQualityOfService), LONG (*)(HCALL, LPVOID, DWORD, LPVOID, DWORD)>);
 static_assert(std::is_same_v<decltype(&lineSetLineDevStatus), LONG (*)(HLINE, DWORD, DWORD)>);
 static_assert(std::is_same_v<decltype(&lineSetStatusMessages), LONG (*)(HLINE, DWORD, DWORD)>);
-static_assert(std::is_same_v<decltype(&lineSetupConferenceW),
-                             LONG (*)(HCALL, HLINE, LPHCALL, LPHCALL, DWORD, LPLINECALLPARAMS const)>);
+static_assert(std::is_same_v<decltype(&lineSetupConferenceW), LONG (*)(HCALL, HLINE, LPHCALL, LPHCALL, DWORD, LPLINECALLPARAMS const)>);
 static_assert(std::is_same_v<decltype(&lineSetupTransferW), LONG (*)(HCALL, LPHCALL, LPLINECALLPARAMS const)>);
 static_assert(std::is_same_v<decltype(&lineShutdown), LONG (*)(HLINEAPP)>);
 static_assert(std::is_same_v<decltype(&lineSwapHold), LONG (*)(HCALL, HCALL)>);
-static_assert(std::is_same_v<decltype(&lineTranslateAddressW),
-                             LONG (*)(HLINEAPP, DWORD, DWORD, LPCWSTR, DWORD, DWORD, LPLINETRANSLATEOUTPUT)>);
+static_assert(std::is_same_v<decltype(&lineTranslateAddressW), LONG (*)(HLINEAPP, DWORD, DWORD, LPCWSTR, DWORD, DWORD, LPLINETRANSLATEOUTPUT)>);
 static_assert(std::is_same_v<decltype(&lineUnhold), LONG (*)(HCALL)>);
 static_assert(std::is_same_v<decltype(&lineUnparkW), LONG (*)(HLINE, DWORD, LPHCALL, LPCWSTR)>);
 static_assert(std::is_same_v<decltype(&phoneClose), LONG (*)(HPHONE)>);
@@ -73,12 +65,9 @@ static_assert(std::is_same_v<decltype(&phoneGetButtonInfoW), LONG (*)(HPHONE, DW
 static_assert(std::is_same_v<decltype(&phoneGetDevCapsW), LONG (*)(HPHONEAPP, DWORD, DWORD, DWORD, LPPHONECAPS)>);
 static_assert(std::is_same_v<decltype(&phoneGetMessage), LONG (*)(HPHONEAPP, LPPHONEMESSAGE, DWORD)>);
 static_assert(std::is_same_v<decltype(&phoneGetStatusW), LONG (*)(HPHONE, LPPHONESTATUS)>);
-static_assert(std::is_same_v<decltype(&phoneInitializeExW), LONG (*)(LPHPHONEAPP, HINSTANCE, PHONECALLBACK, LPCWSTR,
-                                                                     LPDWORD, LPDWORD, LPPHONEINITIALIZEEXPARAMS)>);
-static_assert(std::is_same_v<decltype(&phoneNegotiateAPIVersion),
-                             LONG (*)(HPHONEAPP, DWORD, DWORD, DWORD, LPDWORD, LPPHONEEXTENSIONID)>);
-static_assert(
-    std::is_same_v<decltype(&phoneOpen), LONG (*)(HPHONEAPP, DWORD, LPHPHONE, DWORD, DWORD, DWORD_PTR, DWORD)>);
+static_assert(std::is_same_v<decltype(&phoneInitializeExW), LONG (*)(LPHPHONEAPP, HINSTANCE, PHONECALLBACK, LPCWSTR, LPDWORD, LPDWORD, LPPHONEINITIALIZEEXPARAMS)>);
+static_assert(std::is_same_v<decltype(&phoneNegotiateAPIVersion), LONG (*)(HPHONEAPP, DWORD, DWORD, DWORD, LPDWORD, LPPHONEEXTENSIONID)>);
+static_assert(std::is_same_v<decltype(&phoneOpen), LONG (*)(HPHONEAPP, DWORD, LPHPHONE, DWORD, DWORD, DWORD_PTR, DWORD)>);
 static_assert(std::is_same_v<decltype(&phoneSetDisplay), LONG (*)(HPHONE, DWORD, DWORD, LPCSTR, DWORD)>);
 static_assert(std::is_same_v<decltype(&phoneSetGain), LONG (*)(HPHONE, DWORD, DWORD)>);
 static_assert(std::is_same_v<decltype(&phoneSetHookSwitch), LONG (*)(HPHONE, DWORD, DWORD)>);
