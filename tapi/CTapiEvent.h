@@ -1,6 +1,7 @@
 #ifndef DIALWERK_TAPI_CTAPIEVENT_H
 #define DIALWERK_TAPI_CTAPIEVENT_H
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -16,12 +17,16 @@ public:
     bool IsSet() const;
     /// Waits up to `milliseconds` of real time; returns whether the event is set.
     bool WaitFor(std::uint32_t milliseconds) const;
+    /// Polls the event for up to `microseconds` without sleeping; returns whether it is set.
+    bool SpinFor(std::uint32_t microseconds) const;
 
 private:
     // Guards set_; a leaf lock: nothing else is taken while it is held.
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     bool set_ = false;
+    // Mirrors set_ for polling without the lock.
+    std::atomic<bool> signalled_{false};
 };
 
 #endif

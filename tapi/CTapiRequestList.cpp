@@ -16,39 +16,24 @@ bool CompletedLongerThan(const CTapiRequest &entry, DWORD age, DWORD now)
 
 } // namespace
 
-CTapiRequestList::Entries::const_iterator CTapiRequestList::Locate(DWORD requestId) const
-{
-    return std::find_if(entries_.begin(), entries_.end(),
-                        [requestId](const auto &entry) { return entry->GetRequestID() == requestId; });
-}
-
 std::shared_ptr<CTapiRequest> CTapiRequestList::Add(DWORD value, std::shared_ptr<void> keepAlive)
 {
     if (!IsTapiRequestId(value))
         return nullptr;
     std::lock_guard lock(mutex_);
-    auto found = Locate(value);
-    std::shared_ptr<CTapiRequest> entry;
-    if (found != entries_.end() && !CompletedLongerThan(**found, kReuseAgeMs, TapiGetTickCount())) {
-        entry = *found;
-    } else {
-        // A stale entry is replaced rather than reset, so anyone still holding it
-        // keeps the result it had.
-        entry = std::make_shared<CTapiRequest>(value);
-        if (found != entries_.end())
-            entries_[static_cast<std::size_t>(found - entries_.begin())] = entry;
-        else
-            entries_.push_back(entry);
-    }
-    entry->KeepAlive(std::move(keepAlive));
-    return entry;
+    Entry &slot = entries_[value];
+    // A stale entry is replaced rather than reset, so anyone still holding it keeps the result it had.
+    if (!slot || CompletedLongerThan(*slot, kReuseAgeMs, TapiGetTickCount()))
+        slot = std::make_shared<CTapiRequest>(value);
+    slot->KeepAlive(std::move(keepAlive));
+    return slot;
 }
 
 std::shared_ptr<CTapiRequest> CTapiRequestList::Find(DWORD requestId) const
 {
     std::lock_guard lock(mutex_);
-    auto found = Locate(requestId);
-    return found == entries_.end() ? nullptr : *found;
+    auto found = entries_.find(requestId);
+    return found == entries_.end() ? nullptr : found->second;
 }
 
 void CTapiRequestList::OnReply(DWORD requestId, DWORD result)
@@ -56,9 +41,11 @@ void CTapiRequestList::OnReply(DWORD requestId, DWORD result)
     auto entry = Find(requestId);
     if (!entry)
         entry = Add(requestId);
-    if (entry)
-        entry->Complete(result);
+    if (!entry)
+        return;
+    entry->Complete(result);
     std::lock_guard lock(mutex_);
+    completed_.push_back(entry);
     // TAPI has written the request's out-parameters by now; a cancelled entry need not keep them.
     std::erase_if(cancelled_, [requestId](const auto &cancelled) { return cancelled->GetRequestID() == requestId; });
 }
@@ -66,33 +53,41 @@ void CTapiRequestList::OnReply(DWORD requestId, DWORD result)
 void CTapiRequestList::Purge(DWORD age)
 {
     std::lock_guard lock(mutex_);
-    if (entries_.empty())
-        return;
     const DWORD now = TapiGetTickCount();
-    std::erase_if(entries_, [age, now](const auto &entry) { return CompletedLongerThan(*entry, age, now); });
+    while (!completed_.empty()) {
+        const Entry &oldest = completed_.front();
+        if (!CompletedLongerThan(*oldest, age, now))
+            return;
+        auto listed = entries_.find(oldest->GetRequestID());
+        // The identifier may meanwhile serve a newer request; only this entry goes.
+        if (listed != entries_.end() && listed->second == oldest)
+            entries_.erase(listed);
+        completed_.pop_front();
+    }
 }
 
 DWORD CTapiRequestList::PendingCount() const
 {
     std::lock_guard lock(mutex_);
     return static_cast<DWORD>(
-        std::count_if(entries_.begin(), entries_.end(), [](const auto &entry) { return entry->IsPending(); }));
+        std::count_if(entries_.begin(), entries_.end(), [](const auto &entry) { return entry.second->IsPending(); }));
 }
 
 void CTapiRequestList::CancelAll()
 {
     std::lock_guard lock(mutex_);
-    for (auto &entry : entries_) {
+    for (auto &[id, entry] : entries_) {
         if (entry->IsPending())
             cancelled_.push_back(entry);
         entry->Cancel();
     }
     entries_.clear();
+    completed_.clear();
 }
 
 void CTapiRequestList::ReleaseCancelled()
 {
-    Entries released;
+    std::vector<Entry> released;
     {
         std::lock_guard lock(mutex_);
         released.swap(cancelled_);

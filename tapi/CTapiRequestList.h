@@ -3,8 +3,10 @@
 
 #include "CTapiRequest.h"
 
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 /// The session's table of asynchronous requests, keyed by request identifier.
@@ -31,14 +33,15 @@ public:
     void ReleaseCancelled();
 
 private:
-    using Entries = std::vector<std::shared_ptr<CTapiRequest>>;
-    Entries::const_iterator Locate(DWORD requestId) const;
+    using Entry = std::shared_ptr<CTapiRequest>;
 
-    // Guards entries_ and cancelled_. Never held together with another lock of the
-    // layer, nor while waiting; entries' own locks are taken inside it (leaf).
+    // Guards entries_, completed_ and cancelled_. Never held together with another
+    // lock of the layer, nor while waiting; entries' own locks are taken inside it (leaf).
     mutable std::mutex mutex_;
-    Entries entries_;
-    Entries cancelled_;
+    std::unordered_map<DWORD, Entry> entries_;
+    // Completed entries in the order of their replies, so purging looks only at the oldest.
+    std::deque<Entry> completed_;
+    std::vector<Entry> cancelled_;
 };
 
 #endif

@@ -1,72 +1,12 @@
-// Test fixture support for the object layer: a session over the scripted TAPI with
-// line, call and phone subclasses that log every hook, and a tick the test drives.
+// Test fixture for the object layer over the scripted TAPI.
 #ifndef DIALWERK_TESTS_TAPI_TAPITESTSESSION_H
 #define DIALWERK_TESTS_TAPI_TAPITESTSESSION_H
 
-#include "CTapiCall.h"
 #include "CTapiConnection.h"
-#include "CTapiLine.h"
-#include "CTapiPhone.h"
+#include "LoggingObjects.h"
 #include "ScriptedTapi.h"
-#include "TapiClock.h"
-#include "TapiPump.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <mutex>
-#include <string>
-#include <vector>
-
-/// A tick the test sets and advances; installed for the lifetime of the object.
-class ManualTick {
-public:
-    ManualTick();
-    ~ManualTick();
-    static void Set(DWORD tick);
-    static void Advance(DWORD milliseconds);
-
-private:
-    TapiTickSource previous_;
-};
-
-/// Hooks of the logging subclasses, in the order they ran ("line 0 OnNewCall", "call 0x5 OnStateConnected").
-class HookLog {
-public:
-    static void Add(std::string entry);
-    static std::vector<std::string> Entries();
-    static void Clear();
-};
-
-class LoggingLine : public CTapiLine {
-public:
-    static const CTapiClass<CTapiLine> classRecord;
-    void OnNewCall(CTapiCall *call) override;
-    void OnDeviceCreated() override;
-    void OnDeviceRemoved() override;
-    void OnClose() override;
-    void OnAddressStateChange(DWORD addressId, DWORD addressState) override;
-    void OnLineStatusChange(DWORD lineState, DWORD param2, DWORD param3) override;
-};
-
-class LoggingCall : public CTapiCall {
-public:
-    static const CTapiClass<CTapiCall> classRecord;
-    void OnStateChange(DWORD state, DWORD detail, DWORD privilege) override;
-    void OnInfoChange(DWORD infoState) override;
-    void OnStateConnected(DWORD detail) override;
-    void OnStateIdle() override;
-    void OnStateOffering(DWORD detail) override;
-};
-
-class LoggingPhone : public CTapiPhone {
-public:
-    static const CTapiClass<CTapiPhone> classRecord;
-    void OnStateChange(DWORD phoneState, DWORD details) override;
-    void OnDeviceCreated() override;
-    void OnDeviceRemoved() override;
-    void OnClose() override;
-};
 
 /// Base fixture: resets the scripted TAPI, and shuts the session down after each test.
 class ScriptedSessionTest : public ::testing::Test {
@@ -83,8 +23,5 @@ protected:
     ScriptedTapi &tapi = Scripted();
     CTapiConnection *session = GetTapiConnection();
 };
-
-/// Narrow text of a wide string, for readable assertions.
-std::string Narrow(const tapi_string &text);
 
 #endif
