@@ -242,6 +242,32 @@ LONG Exchange::setLamp(DWORD phone, DWORD button, DWORD lampMode)
     });
 }
 
+bool Exchange::changeLine(DWORD line, const std::function<void(LineConfig &)> &change)
+{
+    return modify([&](Switchboard &b) {
+        Line *l = b.line(line);
+        if (!l)
+            return false;
+        change(l->editConfig());
+        outbox_.push_back(Event::lineState(line, LINEDEVSTATE_CAPSCHANGE));
+        return true;
+    });
+}
+
+bool Exchange::changePhone(DWORD phone, const std::function<void(PhoneConfig &)> &change)
+{
+    return modify([&](Switchboard &b) {
+        Phone *p = b.phone(phone);
+        if (!p)
+            return false;
+        PhoneConfig config = p->config();
+        change(config);
+        p->reconfigure(std::move(config));
+        outbox_.push_back(Event::phoneState(phone, PHONESTATE_CAPSCHANGE));
+        return true;
+    });
+}
+
 std::vector<LegId> Exchange::legsOn(DWORD line, std::optional<DWORD> address) const
 {
     return inspect([&](const Switchboard &b) { return b.legsOn(line, address); });

@@ -98,6 +98,11 @@ public:
     void pressButton(DWORD phone, DWORD button, DWORD state = PHONEBUTTONSTATE_DOWN);
     /// Sets a phone lamp; PHONE_STATE (LAMP) follows when it changed.
     LONG setLamp(DWORD phone, DWORD button, DWORD lampMode);
+    /// Changes a line's configuration (capabilities, names, addresses);
+    /// LINE_LINEDEVSTATE (CAPSCHANGE) follows. False for an unknown line.
+    bool changeLine(DWORD line, const std::function<void(LineConfig &)> &change);
+    /// Changes a phone's configuration; PHONE_STATE (CAPSCHANGE) follows.
+    bool changePhone(DWORD phone, const std::function<void(PhoneConfig &)> &change);
     /// Legs that are not idle on a line (optionally one address), oldest first.
     std::vector<LegId> legsOn(DWORD line, std::optional<DWORD> address = std::nullopt) const;
     /// State of a leg (0 when unknown).

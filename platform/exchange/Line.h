@@ -23,6 +23,8 @@ public:
 
     DWORD id() const { return id_; }
     const LineConfig &config() const { return config_; }
+    /// The configuration for a change of capabilities (see Exchange::changeLine).
+    LineConfig &editConfig() { return config_; }
     DWORD addressCount() const { return static_cast<DWORD>(config_.addresses.size()); }
     bool hasAddress(DWORD address) const { return address < addressCount(); }
     const AddressConfig &address(DWORD address) const { return config_.addresses.at(address); }

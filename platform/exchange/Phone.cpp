@@ -26,6 +26,14 @@ Phone::Phone(DWORD id, PhoneConfig config) : id_(id), config_(std::move(config))
         lamps_.push_back(b.lampMode);
 }
 
+void Phone::reconfigure(PhoneConfig config)
+{
+    config_ = std::move(config);
+    const size_t cells = size_t(config_.caps.dwDisplayNumRows) * config_.caps.dwDisplayNumColumns;
+    display_.resize(cells, ' ');
+    lamps_.resize(config_.buttons.size(), PHONELAMPMODE_OFF);
+}
+
 VarStruct Phone::caps() const
 {
     PHONECAPS caps = config_.caps;

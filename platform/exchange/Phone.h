@@ -20,6 +20,9 @@ public:
 
     DWORD id() const { return id_; }
     const PhoneConfig &config() const { return config_; }
+    /// Applies a change of configuration; lamps and display follow the new
+    /// button count and display size.
+    void reconfigure(PhoneConfig config);
     DWORD buttonCount() const { return static_cast<DWORD>(config_.buttons.size()); }
 
     VarStruct caps() const;

@@ -1,5 +1,6 @@
 #include "exchange/Switchboard.h"
 
+#include "exchange/CallFeatures.h"
 #include "exchange/DialString.h"
 
 #include <algorithm>
@@ -76,71 +77,18 @@ const LINEADDRESSCAPS &Switchboard::addressCaps(const Leg &leg) const
 
 DWORD Switchboard::features(const Leg &l) const
 {
-    const LINEADDRESSCAPS &caps = addressCaps(l);
-    const CallCounts c = counts(l.line(), l.address());
-    constexpr DWORD media = LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_SETQOS;
-    DWORD f = 0;
-    switch (l.state()) {
-    case LINECALLSTATE_OFFERING:
-        f = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP | LINECALLFEATURE_REDIRECT | media;
-        break;
-    case LINECALLSTATE_ACCEPTED:
-        f = LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP | LINECALLFEATURE_REDIRECT | media;
-        break;
-    case LINECALLSTATE_DIALTONE:
-    case LINECALLSTATE_DIALING:
-        f = LINECALLFEATURE_DIAL | LINECALLFEATURE_DROP | media;
-        break;
-    case LINECALLSTATE_PROCEEDING:
-        f = LINECALLFEATURE_DROP | media;
-        break;
-    case LINECALLSTATE_RINGBACK:
-    case LINECALLSTATE_BUSY:
-        f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETECALL | media;
-        break;
-    case LINECALLSTATE_CONNECTED:
-        f = LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_SENDUSERUSER |
-            LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_SETUPCONF |
-            LINECALLFEATURE_PARK | media;
-        if (c.onHold < caps.dwMaxNumOnHoldCalls)
-            f |= LINECALLFEATURE_HOLD;
-        if (c.onHold > 0)
-            f |= LINECALLFEATURE_SWAPHOLD;
-        break;
-    case LINECALLSTATE_ONHOLD:
-        f = LINECALLFEATURE_DROP | media;
-        if (roomForActiveConst(l))
-            f |= LINECALLFEATURE_UNHOLD;
-        if (c.active > 0 && std::ranges::any_of(legsOn(l.line(), l.address()),
-                                                [&](LegId id) { return leg(id)->state() == LINECALLSTATE_CONNECTED; }))
-            f |= LINECALLFEATURE_SWAPHOLD;
-        break;
-    case LINECALLSTATE_DISCONNECTED:
-    case LINECALLSTATE_SPECIALINFO:
-        f = LINECALLFEATURE_DROP;
-        break;
-    default:
-        break;
-    }
-    if (!l.idle() && !l.info().userUserInfo.empty())
-        f |= LINECALLFEATURE_RELEASEUSERUSERINFO;
-    return f & caps.dwCallFeatures;
+    AddressSituation at;
+    at.counts = counts(l.line(), l.address());
+    at.roomForActive = roomForActiveConst(l);
+    at.connectedCall = std::ranges::any_of(legsOn(l.line(), l.address()), [&](LegId id) {
+        return id != l.id() && leg(id)->state() == LINECALLSTATE_CONNECTED;
+    });
+    return callFeatures(l, at, addressCaps(l));
 }
 
 DWORD Switchboard::features2(const Leg &l) const
 {
-    const DWORD f = features(l);
-    DWORD mask = 0;
-    if (f & (LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_COMPLETETRANSF))
-        mask |= LINECALLFEATURE2_TRANSFERNORM | LINECALLFEATURE2_TRANSFERCONF | LINECALLFEATURE2_ONESTEPTRANSFER;
-    if (f & LINECALLFEATURE_SETUPCONF)
-        mask |= LINECALLFEATURE2_NOHOLDCONFERENCE;
-    if (f & LINECALLFEATURE_PARK)
-        mask |= LINECALLFEATURE2_PARKDIRECT | LINECALLFEATURE2_PARKNONDIRECT;
-    if (f & LINECALLFEATURE_COMPLETECALL)
-        mask |= LINECALLFEATURE2_COMPLCAMPON | LINECALLFEATURE2_COMPLCALLBACK | LINECALLFEATURE2_COMPLINTRUDE |
-                LINECALLFEATURE2_COMPLMESSAGE;
-    return addressCaps(l).dwCallFeatures2 & mask;
+    return callFeatures2(features(l), addressCaps(l));
 }
 
 bool Switchboard::roomForActiveConst(const Leg &l) const

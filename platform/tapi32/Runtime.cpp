@@ -2,6 +2,8 @@
 
 #include "tapi32/Dispatcher.h"
 
+#include <utility>
+
 namespace tapi32 {
 
 Runtime &Runtime::instance()
@@ -30,9 +32,15 @@ bool Runtime::resetExchange(exchange::Topology topology, std::unique_ptr<exchang
     auto fresh = std::make_unique<exchange::Exchange>(std::move(topology), std::move(clock));
     fresh->setSink(dispatcher_.get());
     exchange_->setSink(nullptr);
-    std::lock_guard lock(registry_.mutex);
-    registry_.setExchange(*fresh);
-    exchange_ = std::move(fresh);
+    std::unique_ptr<exchange::Exchange> old;
+    {
+        std::lock_guard lock(registry_.mutex);
+        registry_.setExchange(*fresh);
+        old = std::exchange(exchange_, std::move(fresh));
+    }
+    // Destroyed without the registry lock: its thread may be waiting for that
+    // lock to deliver a last batch, and destruction joins the thread.
+    old.reset();
     return true;
 }
 

@@ -168,3 +168,31 @@ TEST_F(ExchangeTest, PhoneDisplayWritesAtItsPositionAndStaysWithinTheDisplay)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ExchangeTest, DevicesCanChangeWhileTheExchangeRuns)
+{
+    ASSERT_TRUE(ex.changeLine(1, [](LineConfig &c) {
+        c.name = u"Reception";
+        c.addresses[0].caps.dwMaxNumActiveCalls = 2;
+    }));
+    ASSERT_TRUE(ex.changePhone(0, [](PhoneConfig &c) {
+        c.buttons.resize(2);
+        c.caps.dwDisplayNumRows = 1;
+    }));
+    EXPECT_FALSE(ex.changeLine(5, [](LineConfig &) {}));
+    ex.waitIdle();
+    const std::vector<Event> events = sink.take();
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ(DWORD(LINEDEVSTATE_CAPSCHANGE), events[0].state);
+    EXPECT_EQ(DWORD(PHONESTATE_CAPSCHANGE), events[1].state);
+    ex.inspect([](const Switchboard &b) {
+        EXPECT_EQ(u"Reception", b.line(1)->config().name);
+        EXPECT_EQ(2u, b.phone(0)->buttonCount());
+        EXPECT_EQ(13u, b.phone(0)->displayText().size());
+        return 0;
+    });
+}
+
+} // namespace

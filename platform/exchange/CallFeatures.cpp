@@ -1,0 +1,71 @@
+#include "exchange/CallFeatures.h"
+
+namespace exchange {
+
+DWORD callFeatures(const Leg &l, const AddressSituation &at, const LINEADDRESSCAPS &caps)
+{
+    constexpr DWORD media = LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_SETQOS;
+    DWORD f = 0;
+    switch (l.state()) {
+    case LINECALLSTATE_OFFERING:
+        f = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP | LINECALLFEATURE_REDIRECT | media;
+        break;
+    case LINECALLSTATE_ACCEPTED:
+        f = LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP | LINECALLFEATURE_REDIRECT | media;
+        break;
+    case LINECALLSTATE_DIALTONE:
+    case LINECALLSTATE_DIALING:
+        f = LINECALLFEATURE_DIAL | LINECALLFEATURE_DROP | media;
+        break;
+    case LINECALLSTATE_PROCEEDING:
+        f = LINECALLFEATURE_DROP | media;
+        break;
+    case LINECALLSTATE_RINGBACK:
+    case LINECALLSTATE_BUSY:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETECALL | media;
+        break;
+    case LINECALLSTATE_CONNECTED:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_SENDUSERUSER |
+            LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_SETUPCONF |
+            LINECALLFEATURE_PARK | media;
+        if (at.counts.onHold < caps.dwMaxNumOnHoldCalls)
+            f |= LINECALLFEATURE_HOLD;
+        if (at.counts.onHold > 0)
+            f |= LINECALLFEATURE_SWAPHOLD;
+        break;
+    case LINECALLSTATE_ONHOLD:
+        f = LINECALLFEATURE_DROP | media;
+        if (at.roomForActive)
+            f |= LINECALLFEATURE_UNHOLD;
+        if (at.connectedCall)
+            f |= LINECALLFEATURE_SWAPHOLD;
+        break;
+    case LINECALLSTATE_DISCONNECTED:
+    case LINECALLSTATE_SPECIALINFO:
+        f = LINECALLFEATURE_DROP;
+        break;
+    default:
+        break;
+    }
+    if (!l.idle() && !l.info().userUserInfo.empty())
+        f |= LINECALLFEATURE_RELEASEUSERUSERINFO;
+    // The exchange offers nothing its address does not advertise.
+    return f & caps.dwCallFeatures;
+}
+
+DWORD callFeatures2(DWORD f, const LINEADDRESSCAPS &caps)
+{
+    DWORD mask = 0;
+    if (f & (LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_COMPLETETRANSF))
+        mask |= LINECALLFEATURE2_TRANSFERNORM | LINECALLFEATURE2_TRANSFERCONF | LINECALLFEATURE2_ONESTEPTRANSFER;
+    if (f & LINECALLFEATURE_SETUPCONF)
+        mask |= LINECALLFEATURE2_NOHOLDCONFERENCE;
+    if (f & LINECALLFEATURE_PARK)
+        mask |= LINECALLFEATURE2_PARKDIRECT | LINECALLFEATURE2_PARKNONDIRECT;
+    if (f & LINECALLFEATURE_COMPLETECALL)
+        mask |= LINECALLFEATURE2_COMPLCAMPON | LINECALLFEATURE2_COMPLCALLBACK | LINECALLFEATURE2_COMPLINTRUDE |
+                LINECALLFEATURE2_COMPLMESSAGE;
+    return caps.dwCallFeatures2 & mask;
+}
+
+} // namespace exchange
