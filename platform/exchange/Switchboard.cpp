@@ -13,6 +13,7 @@ namespace {
 constexpr DWORD kActiveStates = LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_PROCEEDING |
                                 LINECALLSTATE_RINGBACK | LINECALLSTATE_BUSY | LINECALLSTATE_CONNECTED;
 constexpr DWORD kPendingHoldStates = LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_ONHOLDPENDCONF;
+constexpr DWORD kRinging = LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING;
 
 } // namespace
 
@@ -647,27 +648,33 @@ LegId Switchboard::incomingCall(DWORD line, DWORD address, const PartyId &caller
     return l.id();
 }
 
-LONG Switchboard::remoteAnswer(LegId id)
+Leg *Switchboard::externalLeg(LegId id, DWORD states)
 {
     Leg *l = leg(id);
     Connection *c = l ? connection(l->connection()) : nullptr;
-    if (!c || !c->external || !(l->state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
-        return LINEERR_INVALCALLSTATE;
+    if (!c || !c->external || !(l->state() & states))
+        return nullptr;
+    // Whatever the far end was going to do on its own is superseded.
     if (c->timer)
         scheduler_.cancel(c->timer);
-    externalAnswers(c->id);
+    c->timer = 0;
+    return l;
+}
+
+LONG Switchboard::remoteAnswer(LegId id)
+{
+    Leg *l = externalLeg(id, kRinging);
+    if (!l)
+        return LINEERR_INVALCALLSTATE;
+    externalAnswers(l->connection());
     return 0;
 }
 
 LONG Switchboard::remoteHangUp(LegId id)
 {
-    Leg *l = leg(id);
-    Connection *c = l ? connection(l->connection()) : nullptr;
-    if (!c || !c->external || l->idle() || l->state() == LINECALLSTATE_DISCONNECTED)
+    Leg *l = externalLeg(id, ~DWORD(LINECALLSTATE_IDLE | LINECALLSTATE_DISCONNECTED));
+    if (!l)
         return LINEERR_INVALCALLSTATE;
-    if (c->timer)
-        scheduler_.cancel(c->timer);
-    c->timer = 0;
     cancelGeneration(*l);
     setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL);
     return 0;
@@ -675,26 +682,18 @@ LONG Switchboard::remoteHangUp(LegId id)
 
 LONG Switchboard::remoteBusy(LegId id)
 {
-    Leg *l = leg(id);
-    Connection *c = l ? connection(l->connection()) : nullptr;
-    if (!c || !c->external || !(l->state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
+    Leg *l = externalLeg(id, kRinging);
+    if (!l)
         return LINEERR_INVALCALLSTATE;
-    if (c->timer)
-        scheduler_.cancel(c->timer);
-    c->timer = 0;
     setState(*l, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
     return 0;
 }
 
 LONG Switchboard::remoteReject(LegId id)
 {
-    Leg *l = leg(id);
-    Connection *c = l ? connection(l->connection()) : nullptr;
-    if (!c || !c->external || !(l->state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
+    Leg *l = externalLeg(id, kRinging);
+    if (!l)
         return LINEERR_INVALCALLSTATE;
-    if (c->timer)
-        scheduler_.cancel(c->timer);
-    c->timer = 0;
     setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_REJECT);
     return 0;
 }

@@ -130,6 +130,9 @@ private:
     void ringExtension(Leg &caller, DWORD line, DWORD address);
     void connectLegs(Leg &a, Leg &b);
     void externalAnswers(ConnectionId c);
+    /// A leg in one of `states` whose far end is outside, with the far end's
+    /// own pending behaviour cancelled; null otherwise.
+    Leg *externalLeg(LegId leg, DWORD states);
     void disconnectOthers(Leg &from, DWORD mode, const std::vector<uint8_t> &uui);
     void cancelGeneration(Leg &leg);
     /// Makes room for one more active call at an address by holding a

@@ -57,6 +57,22 @@ inline VersionRange phoneVersions(DWORD device)
     });
 }
 
+/// Checks an application handle, a device and the version and extension
+/// version asked for it, in TAPI's order; answers 0 or the error code.
+/// `appValid` says whether the application handle is valid.
+inline LONG checkDeviceRequest(bool phone, bool appValid, const VersionRange &range, DWORD version, DWORD extVersion)
+{
+    if (!appValid)
+        return phone ? PHONEERR_INVALAPPHANDLE : LINEERR_INVALAPPHANDLE;
+    if (!range.exists)
+        return phone ? PHONEERR_BADDEVICEID : LINEERR_BADDEVICEID;
+    if (!range.contains(version))
+        return phone ? PHONEERR_INCOMPATIBLEAPIVERSION : LINEERR_INCOMPATIBLEAPIVERSION;
+    if (extVersion != 0)
+        return phone ? PHONEERR_INCOMPATIBLEEXTVERSION : LINEERR_INCOMPATIBLEEXTVERSION;
+    return 0;
+}
+
 /// A synchronous function's armed fault code, or 0.
 inline LONG syncFault(const ApiCall &call)
 {

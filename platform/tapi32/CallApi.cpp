@@ -423,8 +423,10 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLI
     for (LegId leg : *legs) {
         if (reg.callOf(hLine, leg))
             continue;
-        if (HCALL h = reg.addCall(*open, leg, LINECALLPRIVILEGE_MONITOR))
+        if (HCALL h = reg.addCall(*open, leg, LINECALLPRIVILEGE_MONITOR)) {
             handles.push_back(h);
+            reg.announceHolders(leg, LINECALLINFOSTATE_NUMMONITORS, h);
+        }
     }
     LINECALLLIST fixed{};
     fixed.dwCallsNumEntries = static_cast<DWORD>(handles.size());

@@ -75,15 +75,9 @@ LONG WINAPI lineGetDevCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVers
     call.num("dwExtVersion", dwExtVersion).num("dwTotalSize", totalSizeOf(lpLineDevCaps));
     if (LONG f = syncFault(call))
         return call.done(f);
-    if (!validLineApp(hLineApp))
-        return call.done(LINEERR_INVALAPPHANDLE);
-    const VersionRange range = lineVersions(dwDeviceID);
-    if (!range.exists)
-        return call.done(LINEERR_BADDEVICEID);
-    if (!range.contains(dwAPIVersion))
-        return call.done(LINEERR_INCOMPATIBLEAPIVERSION);
-    if (dwExtVersion != 0)
-        return call.done(LINEERR_INCOMPATIBLEEXTVERSION);
+    if (LONG r =
+            checkDeviceRequest(false, validLineApp(hLineApp), lineVersions(dwDeviceID), dwAPIVersion, dwExtVersion))
+        return call.done(r);
     const exchange::VarStruct caps =
         exchangeOf().inspect([&](const exchange::Switchboard &b) { return b.line(dwDeviceID)->devCaps(); });
     return call.done(
@@ -99,15 +93,9 @@ LONG WINAPI lineGetAddressCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAdd
     call.num("dwTotalSize", totalSizeOf(lpAddressCaps));
     if (LONG f = syncFault(call))
         return call.done(f);
-    if (!validLineApp(hLineApp))
-        return call.done(LINEERR_INVALAPPHANDLE);
-    const VersionRange range = lineVersions(dwDeviceID);
-    if (!range.exists)
-        return call.done(LINEERR_BADDEVICEID);
-    if (!range.contains(dwAPIVersion))
-        return call.done(LINEERR_INCOMPATIBLEAPIVERSION);
-    if (dwExtVersion != 0)
-        return call.done(LINEERR_INCOMPATIBLEEXTVERSION);
+    if (LONG r =
+            checkDeviceRequest(false, validLineApp(hLineApp), lineVersions(dwDeviceID), dwAPIVersion, dwExtVersion))
+        return call.done(r);
     const auto caps = exchangeOf().inspect([&](const exchange::Switchboard &b) -> std::optional<exchange::VarStruct> {
         const exchange::Line *l = b.line(dwDeviceID);
         if (!l->hasAddress(dwAddressID))

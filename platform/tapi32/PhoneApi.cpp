@@ -125,15 +125,9 @@ LONG WINAPI phoneGetDevCapsW(HPHONEAPP hPhoneApp, DWORD dwDeviceID, DWORD dwAPIV
     call.num("dwExtVersion", dwExtVersion).num("dwTotalSize", totalSizeOf(lpPhoneCaps));
     if (LONG f = syncFault(call))
         return call.done(f);
-    if (!validPhoneApp(hPhoneApp))
-        return call.done(PHONEERR_INVALAPPHANDLE);
-    const VersionRange range = phoneVersions(dwDeviceID);
-    if (!range.exists)
-        return call.done(PHONEERR_BADDEVICEID);
-    if (!range.contains(dwAPIVersion))
-        return call.done(PHONEERR_INCOMPATIBLEAPIVERSION);
-    if (dwExtVersion != 0)
-        return call.done(PHONEERR_INCOMPATIBLEEXTVERSION);
+    if (LONG r =
+            checkDeviceRequest(true, validPhoneApp(hPhoneApp), phoneVersions(dwDeviceID), dwAPIVersion, dwExtVersion))
+        return call.done(r);
     const exchange::VarStruct caps =
         exchangeOf().inspect([&](const Switchboard &b) { return b.phone(dwDeviceID)->caps(); });
     return call.done(writeStruct(lpPhoneCaps, caps, fixedSize(Struct::PhoneCaps, dwAPIVersion),
