@@ -18,12 +18,25 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QValidator>
 
 #include <algorithm>
 
 namespace win {
 
 namespace {
+
+// The most characters a user can type into an edit. Unlike QLineEdit's own
+// maximum length it leaves texts set by the program whole, as the platform's
+// edit limit does.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(int characters, QObject *parent) : QValidator(parent), characters_(characters) {}
+    State validate(QString &input, int &) const override { return input.size() > characters_ ? Invalid : Acceptable; }
+
+private:
+    int characters_;
+};
 
 std::function<void(Dialog &)> &ModalObserver()
 {
@@ -492,9 +505,12 @@ void Dialog::GotoDlgCtrl(int id)
 
 void Dialog::LimitText(int id, int characters)
 {
-    // 32767 is the platform's default limit of a single-line edit.
-    if (auto *edit = Item<QLineEdit>(id))
-        edit->setMaxLength(characters > 0 ? characters : 32767);
+    auto *edit = Item<QLineEdit>(id);
+    if (!edit)
+        return;
+    if (auto *previous = dynamic_cast<const LengthLimit *>(edit->validator()))
+        delete previous;
+    edit->setValidator(characters > 0 ? new LengthLimit(characters, edit) : nullptr);
 }
 
 void Dialog::SetReadOnly(int id, bool readOnly)

@@ -105,7 +105,8 @@ public:
     void SetCheckedRadio(int id, int index);
     /// Moves the keyboard focus to the control.
     void GotoDlgCtrl(int id);
-    /// Edits: the most characters the user can type (0: no limit).
+    /// Single-line edits: the most characters the user can type (0: no limit).
+    /// Texts the program sets are kept whole.
     void LimitText(int id, int characters);
     void SetReadOnly(int id, bool readOnly);
     /// Drop-down lists and list boxes; an empty handle for other ids.

@@ -149,8 +149,10 @@ int ListControl::SetCurSel(int index)
 
 bool ListControl::GetSel(int index) const
 {
+    if (combo_)
+        return index >= 0 && combo_->currentIndex() == index;
     if (!view_ || !InRange(index))
-        return combo_ && index >= 0 && combo_->currentIndex() == index;
+        return false;
     return view_->selectionModel()->isRowSelected(index, QModelIndex());
 }
 

@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
-#include <cassert>
 #include <cerrno>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -24,15 +24,8 @@ MessageQueue &MessageQueue::Instance()
 
 MessageQueue::MessageQueue() : wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
-    // Without the descriptor the queue still works whenever the UI thread
-    // pumps; only the wake-up of an idle event loop would be missing.
-    assert(wakeFd_ >= 0 && "eventfd for the window message queue");
-}
-
-MessageQueue::~MessageQueue()
-{
-    if (wakeFd_ >= 0)
-        close(wakeFd_);
+    if (wakeFd_ < 0)
+        qWarning("window messages: no eventfd (errno %d); the user-interface thread polls instead", errno);
 }
 
 void MessageQueue::AttachUiThread()
@@ -44,16 +37,22 @@ void MessageQueue::AttachUiThread()
     const auto self = std::this_thread::get_id();
     if (!uiThread_.compare_exchange_strong(none, self) && none != self)
         return;
-    if (notifier_)
+    if (waker_)
         return;
     Reopen();
-    if (wakeFd_ < 0)
-        return;
-    // The notifier belongs to the application, so it goes away with it; that is
+    // The waker belongs to the application, so it goes away with it; that is
     // the moment the queue closes and releases any thread still sending.
-    notifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, application);
-    QObject::connect(notifier_, &QSocketNotifier::activated, [this] { OnWake(); });
-    QObject::connect(notifier_, &QObject::destroyed, [this] { Close(); });
+    if (wakeFd_ >= 0) {
+        auto *notifier = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, application);
+        QObject::connect(notifier, &QSocketNotifier::activated, [this] { OnWake(); });
+        waker_ = notifier;
+    } else {
+        auto *poll = new QTimer(application);
+        QObject::connect(poll, &QTimer::timeout, [this] { OnWake(); });
+        poll->start(5);
+        waker_ = poll;
+    }
+    QObject::connect(waker_, &QObject::destroyed, [this] { Close(); });
 }
 
 bool MessageQueue::IsUiThread() const
@@ -237,6 +236,8 @@ bool MessageQueue::ScheduleWakeLocked()
 
 void MessageQueue::Wake() const
 {
+    if (wakeFd_ < 0)
+        return;
     const std::uint64_t one = 1;
     // EAGAIN means the counter is already non-zero: the UI thread will wake.
     while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
@@ -246,7 +247,7 @@ void MessageQueue::Wake() const
 void MessageQueue::OnWake()
 {
     std::uint64_t count = 0;
-    while (read(wakeFd_, &count, sizeof count) < 0 && errno == EINTR) {
+    while (wakeFd_ >= 0 && read(wakeFd_, &count, sizeof count) < 0 && errno == EINTR) {
     }
     {
         std::lock_guard lock(mutex_);

@@ -16,7 +16,6 @@
 #include <vector>
 
 class QEventLoop;
-class QSocketNotifier;
 
 namespace win {
 
@@ -88,7 +87,7 @@ public:
 
 private:
     MessageQueue();
-    ~MessageQueue();
+    ~MessageQueue() = delete; // lives as long as the process
 
     struct SentMessage {
         WindowHandle target;
@@ -127,8 +126,10 @@ private:
     std::atomic<bool> quitRequested_{false};
     std::atomic<int> quitCode_{0};
 
-    const int wakeFd_;                     // eventfd written by posters, read by the UI thread
-    QPointer<QSocketNotifier> notifier_;   // UI thread only; a child of the application
+    const int wakeFd_; // eventfd written by senders and posters, read by the UI thread
+    // UI thread only: the application's notifier on wakeFd_ (a polling timer
+    // when there is no eventfd); the queue closes when it goes away.
+    QPointer<QObject> waker_;
     std::vector<QEventLoop *> modalLoops_; // UI thread only, innermost last
 };
 

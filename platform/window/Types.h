@@ -19,6 +19,18 @@ using LRESULT = std::int64_t;
 /// stale handle can never reach a newer window. The value 0 is no window.
 enum class WindowHandle : std::uint64_t { Null = 0 };
 
+/// A handle as a pointer-sized value, for interfaces that carry windows as
+/// opaque native handles (the owner window of a provider's configuration
+/// dialog, say), and back.
+inline void *ToNativeHandle(WindowHandle window)
+{
+    return reinterpret_cast<void *>(static_cast<std::uintptr_t>(window));
+}
+inline WindowHandle FromNativeHandle(const void *native)
+{
+    return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(native));
+}
+
 /// Dialog and message box result codes.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;

@@ -118,6 +118,11 @@ TEST_F(ControlsTest, EditNotifiesEveryTextChangeButNotAnUnchangedText)
     dialog.LimitText(kNumber, 3);
     win::testing::TypeText(dialog, kNumber, QStringLiteral("12345"));
     EXPECT_EQ(dialog.GetDlgItemText(kNumber), "123");
+    dialog.SetDlgItemText(kNumber, QStringLiteral("+49 30 1234567"));
+    EXPECT_EQ(dialog.GetDlgItemText(kNumber), "+49 30 1234567") << "the limit is the user's, not the program's";
+    dialog.LimitText(kNumber, 0);
+    win::testing::TypeText(dialog, kNumber, QStringLiteral("12345"));
+    EXPECT_EQ(dialog.GetDlgItemText(kNumber), "12345");
 }
 
 TEST_F(ControlsTest, SortedDropDownListKeepsItemDataAndStartsWithoutSelection)

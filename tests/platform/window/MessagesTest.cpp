@@ -290,6 +290,7 @@ TEST_F(MessagesTest, HandlesAreLiveFromCreationToDestructionAndNeverReused)
 
     ASSERT_TRUE(dialog.Create());
     EXPECT_NE(dialog.GetSafeHwnd(), first);
+    EXPECT_EQ(FromNativeHandle(ToNativeHandle(dialog.GetSafeHwnd())), dialog.GetSafeHwnd());
     EXPECT_FALSE(IsWindow(first));
     dialog.DestroyWindow();
 }
