@@ -14,7 +14,8 @@ namespace win::testing {
 
 /// The QApplication of the test process, created on first use on the calling
 /// thread (which becomes the user-interface thread) on the offscreen platform
-/// unless QT_QPA_PLATFORM says otherwise. It lives until the process ends.
+/// unless QT_QPA_PLATFORM says otherwise, with the "Windows" widget style. It
+/// lives until the process ends.
 QApplication &Application();
 
 /// Puts the platform into the state tests start from: the application exists,
