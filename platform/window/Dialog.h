@@ -44,7 +44,7 @@ public:
     /// Creates the window, runs `OnInitDialog`, shows it and handles events
     /// until `EndDialog`; then destroys the window (`OnDestroy`) and returns the
     /// code given to `EndDialog`. Returns -1 without running when a quit is
-    /// pending, and -1 when a quit ends the run.
+    /// pending or the window exists already, and -1 when a quit ends the run.
     int DoModal();
     /// Creates the window modelessly: runs `OnInitDialog` and shows it. True
     /// when the window exists afterwards (also when it existed already).
@@ -56,7 +56,8 @@ public:
     void DestroyWindow();
     /// True between the window's creation and its destruction.
     bool IsCreated() const { return handle_ != WindowHandle::Null; }
-    /// The window's handle while it exists, else WindowHandle::Null.
+    /// The window's handle while it exists, else WindowHandle::Null. Other
+    /// threads get the value, never the dialog: they address it through the handle.
     WindowHandle GetSafeHwnd() const { return handle_; }
     /// The live dialog behind a handle, or null.
     static Dialog *FromHandle(WindowHandle handle);
@@ -75,7 +76,8 @@ public:
 
     // --- Controls ----------------------------------------------------------
 
-    /// Creates a declared control and returns its widget for the layout.
+    /// Creates a declared control and returns its widget for the layout. An id
+    /// of 0 or below makes a control nobody addresses later (a frame, a label).
     QWidget *AddControl(const ControlSpec &spec);
     void AddControls(std::span<const ControlSpec> specs);
     /// Adds a widget made elsewhere (a subclass of the kind's widget) as control
