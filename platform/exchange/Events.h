@@ -21,15 +21,18 @@ using LegId = uint32_t;
 /// the kind; the factory functions name them.
 struct Event {
     enum class Kind {
-        RequestDone,  // requestId, result, newLegs, outValue, outText
-        LegAppeared,  // leg, device (line), address, mediaMode, state, mode
-        LegState,     // leg, state, mode, conference
-        LegInfo,      // leg, infoStates
-        LegGenerate,  // leg, termination, tick
-        LineState,    // device (line), state, param2, param3
-        AddressState, // device (line), address, state
-        PhoneState,   // device (phone), state, details
-        PhoneButton,  // device (phone), button, mode, buttonState
+        RequestDone,   // requestId, result, newLegs, outValue, outText
+        LegAppeared,   // leg, device (line), address, mediaMode, state, mode
+        LegState,      // leg, state, mode, conference
+        LegInfo,       // leg, infoStates
+        LegGenerate,   // leg, termination, tick
+        LineState,     // device (line), state, param2, param3
+        AddressState,  // device (line), address, state
+        PhoneState,    // device (phone), state, details
+        PhoneButton,   // device (phone), button, mode, buttonState
+        DeviceAdded,   // device; phone says which kind
+        DeviceRemoved, // device; phone says which kind
+        DeviceClosed,  // device; phone says which kind: every open is closed
     };
     Kind kind = Kind::RequestDone;
     uint32_t requestId = 0;
@@ -49,6 +52,7 @@ struct Event {
     DWORD infoStates = 0; // LINECALLINFOSTATE_ bits
     DWORD param2 = 0;     // LINE_LINEDEVSTATE dwParam2, phone state details, generate termination, button
     DWORD param3 = 0;     // LINE_LINEDEVSTATE dwParam3, generate tick, button state
+    bool phone = false;   // device events: a phone device (else a line device)
 
     static Event requestDone(uint32_t id, LONG result, std::vector<LegId> newLegs = {})
     {
@@ -129,6 +133,16 @@ struct Event {
         e.param2 = button;
         e.mode = mode;
         e.param3 = buttonState;
+        return e;
+    }
+
+    /// A line or phone device was added, removed or closed by the exchange.
+    static Event deviceChange(Kind kind, DWORD device, bool phone)
+    {
+        Event e;
+        e.kind = kind;
+        e.device = device;
+        e.phone = phone;
         return e;
     }
 

@@ -163,7 +163,7 @@ LegId Exchange::incomingCall(DWORD line, DWORD address, std::u16string callerNum
 {
     return modify([&](Switchboard &b) -> LegId {
         const Line *l = b.line(line);
-        if (!l || !l->hasAddress(address))
+        if (!l || l->removed() || !l->hasAddress(address))
             return 0;
         return b.incomingCall(line, address, PartyId::of(std::move(callerNumber), std::move(callerName)), mediaMode);
     });
@@ -264,6 +264,73 @@ bool Exchange::changePhone(DWORD phone, const std::function<void(PhoneConfig &)>
         change(config);
         p->reconfigure(std::move(config));
         outbox_.push_back(Event::phoneState(phone, PHONESTATE_CAPSCHANGE));
+        return true;
+    });
+}
+
+DWORD Exchange::addLine(LineConfig config)
+{
+    return modify([&](Switchboard &b) {
+        const DWORD id = b.addLine(std::move(config));
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceAdded, id, false));
+        return id;
+    });
+}
+
+DWORD Exchange::addPhone(PhoneConfig config)
+{
+    return modify([&](Switchboard &b) {
+        const DWORD id = b.addPhone(std::move(config));
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceAdded, id, true));
+        return id;
+    });
+}
+
+bool Exchange::removeLine(DWORD line)
+{
+    return modify([&](Switchboard &b) {
+        Line *l = b.line(line);
+        if (!l || l->removed())
+            return false;
+        b.dropCallsOn(line);
+        l->markRemoved();
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, line, false));
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceRemoved, line, false));
+        return true;
+    });
+}
+
+bool Exchange::removePhone(DWORD phone)
+{
+    return modify([&](Switchboard &b) {
+        Phone *p = b.phone(phone);
+        if (!p || p->removed())
+            return false;
+        p->markRemoved();
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, phone, true));
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceRemoved, phone, true));
+        return true;
+    });
+}
+
+bool Exchange::forceCloseLine(DWORD line)
+{
+    return modify([&](Switchboard &b) {
+        const Line *l = b.line(line);
+        if (!l || l->removed())
+            return false;
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, line, false));
+        return true;
+    });
+}
+
+bool Exchange::forceClosePhone(DWORD phone)
+{
+    return modify([&](Switchboard &b) {
+        const Phone *p = b.phone(phone);
+        if (!p || p->removed())
+            return false;
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, phone, true));
         return true;
     });
 }

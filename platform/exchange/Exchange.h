@@ -103,6 +103,20 @@ public:
     bool changeLine(DWORD line, const std::function<void(LineConfig &)> &change);
     /// Changes a phone's configuration; PHONE_STATE (CAPSCHANGE) follows.
     bool changePhone(DWORD phone, const std::function<void(PhoneConfig &)> &change);
+    /// Adds a line (or phone) device at the next identifier; LINE_CREATE
+    /// (PHONE_CREATE) reaches every application. Answers the identifier.
+    DWORD addLine(LineConfig config);
+    DWORD addPhone(PhoneConfig config);
+    /// Removes a device: its calls end, every open is closed (LINE_CLOSE),
+    /// then LINE_REMOVE reaches every application. The identifier stays
+    /// taken; the device answers LINEERR_NODEVICE from then on. False for an
+    /// unknown or already removed device.
+    bool removeLine(DWORD line);
+    bool removePhone(DWORD phone);
+    /// Closes every open of a device as the provider would (LINE_CLOSE /
+    /// PHONE_CLOSE); the device stays and can be opened again.
+    bool forceCloseLine(DWORD line);
+    bool forceClosePhone(DWORD phone);
     /// Legs that are not idle on a line (optionally one address), oldest first.
     std::vector<LegId> legsOn(DWORD line, std::optional<DWORD> address = std::nullopt) const;
     /// State of a leg (0 when unknown).

@@ -38,6 +38,10 @@ public:
     /// LINEADDRESSSTATUS of one existing address.
     VarStruct addressStatus(DWORD address, const CallCounts &counts) const;
 
+    /// A removed line keeps its identifier but serves nobody.
+    bool removed() const { return removed_; }
+    void markRemoved() { removed_ = true; }
+
     DWORD devStatusFlags() const { return devStatusFlags_; }
     void setDevStatusFlags(DWORD flags) { devStatusFlags_ = flags; }
 
@@ -45,6 +49,7 @@ private:
     DWORD id_;
     LineConfig config_;
     DWORD devStatusFlags_ = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE;
+    bool removed_ = false;
 };
 
 } // namespace exchange

@@ -42,6 +42,9 @@ public:
     LONG setLamp(DWORD button, DWORD lampMode, std::vector<Event> *out);
 
     DWORD hookSwitchMode(DWORD device) const;
+    /// A removed phone keeps its identifier but serves nobody.
+    bool removed() const { return removed_; }
+    void markRemoved() { removed_ = true; }
     /// The display text as reported (trailing blanks removed).
     std::string displayText() const;
 
@@ -62,6 +65,7 @@ private:
     DWORD ringVolume_ = 0x8000;
     std::string display_; // rows x columns characters
     std::vector<DWORD> lamps_;
+    bool removed_ = false;
 };
 
 } // namespace exchange

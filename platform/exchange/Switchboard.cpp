@@ -26,6 +26,26 @@ Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler
         phones_.emplace_back(i, topology.phones[i]);
 }
 
+DWORD Switchboard::addLine(LineConfig config)
+{
+    const DWORD id = lineCount();
+    lines_.emplace_back(id, std::move(config));
+    return id;
+}
+
+DWORD Switchboard::addPhone(PhoneConfig config)
+{
+    const DWORD id = phoneCount();
+    phones_.emplace_back(id, std::move(config));
+    return id;
+}
+
+void Switchboard::dropCallsOn(DWORD line)
+{
+    for (LegId id : legsOn(line, std::nullopt))
+        drop(id, {});
+}
+
 // ---- queries ----
 
 Leg *Switchboard::leg(LegId id)

@@ -13,6 +13,7 @@
 #include "exchange/Phone.h"
 #include "exchange/Topology.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,6 +55,12 @@ public:
     const Line *line(DWORD id) const { return id < lines_.size() ? &lines_[id] : nullptr; }
     Phone *phone(DWORD id) { return id < phones_.size() ? &phones_[id] : nullptr; }
     const Phone *phone(DWORD id) const { return id < phones_.size() ? &phones_[id] : nullptr; }
+
+    /// Adds a device at the next identifier and answers it.
+    DWORD addLine(LineConfig config);
+    DWORD addPhone(PhoneConfig config);
+    /// Ends every live call of a line (the far ends are disconnected).
+    void dropCallsOn(DWORD line);
 
     // ---- calls ----
     Leg *leg(LegId id);
@@ -147,8 +154,8 @@ private:
     const Clock &clock_;
     Scheduler &scheduler_;
     std::vector<Event> &out_;
-    std::vector<Line> lines_;
-    std::vector<Phone> phones_;
+    std::deque<Line> lines_; // a deque: adding a device keeps references valid
+    std::deque<Phone> phones_;
     std::vector<ExternalNumber> externals_;
     std::map<LegId, std::unique_ptr<Leg>> legs_;
     std::map<LegId, int> refs_;

@@ -30,9 +30,10 @@ inline exchange::Exchange &exchangeOf()
 /// The versions a device supports, within the runtime's own range.
 struct VersionRange {
     bool exists = false;
+    bool removed = false; // the device was removed: it serves nobody
     DWORD low = 0;
     DWORD high = 0;
-    bool contains(DWORD v) const { return exists && v >= low && v <= high; }
+    bool contains(DWORD v) const { return exists && !removed && v >= low && v <= high; }
 };
 
 inline VersionRange lineVersions(DWORD device)
@@ -41,7 +42,7 @@ inline VersionRange lineVersions(DWORD device)
         const exchange::Line *l = b.line(device);
         if (!l)
             return VersionRange{};
-        return VersionRange{true, std::max(kLowestVersion, l->config().lowestVersion),
+        return VersionRange{true, l->removed(), std::max(kLowestVersion, l->config().lowestVersion),
                             std::min(kHighestVersion, l->config().highestVersion)};
     });
 }
@@ -52,7 +53,7 @@ inline VersionRange phoneVersions(DWORD device)
         const exchange::Phone *p = b.phone(device);
         if (!p)
             return VersionRange{};
-        return VersionRange{true, std::max(kLowestVersion, p->config().lowestVersion),
+        return VersionRange{true, p->removed(), std::max(kLowestVersion, p->config().lowestVersion),
                             std::min(kHighestVersion, p->config().highestVersion)};
     });
 }
@@ -66,6 +67,8 @@ inline LONG checkDeviceRequest(bool phone, bool appValid, const VersionRange &ra
         return phone ? PHONEERR_INVALAPPHANDLE : LINEERR_INVALAPPHANDLE;
     if (!range.exists)
         return phone ? PHONEERR_BADDEVICEID : LINEERR_BADDEVICEID;
+    if (range.removed)
+        return phone ? PHONEERR_NODEVICE : LINEERR_NODEVICE;
     if (!range.contains(version))
         return phone ? PHONEERR_INCOMPATIBLEAPIVERSION : LINEERR_INCOMPATIBLEAPIVERSION;
     if (extVersion != 0)

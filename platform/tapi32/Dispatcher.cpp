@@ -38,6 +38,15 @@ void Dispatcher::deliver(const std::vector<Event> &events)
         case Event::Kind::PhoneButton:
             phoneButton(e);
             break;
+        case Event::Kind::DeviceAdded:
+            toEveryApp(e.phone, e.phone ? PHONE_CREATE : LINE_CREATE, e.device);
+            break;
+        case Event::Kind::DeviceRemoved:
+            toEveryApp(e.phone, e.phone ? PHONE_REMOVE : LINE_REMOVE, e.device);
+            break;
+        case Event::Kind::DeviceClosed:
+            registry_.forceClose(e.device, e.phone);
+            break;
         }
     }
 }
@@ -162,6 +171,13 @@ void Dispatcher::phoneState(const Event &e)
             registry_.post(open.app, h, PHONE_STATE, open.instance, e.state & (open.phoneStates | PHONESTATE_REINIT),
                            e.param2, 0);
     }
+}
+
+void Dispatcher::toEveryApp(bool phone, DWORD message, DWORD device)
+{
+    for (const auto &[h, app] : registry_.apps)
+        if (app.phone == phone)
+            registry_.post(h, 0, message, 0, device, 0, 0);
 }
 
 void Dispatcher::phoneButton(const Event &e)

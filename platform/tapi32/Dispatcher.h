@@ -26,6 +26,8 @@ private:
     void addressState(const exchange::Event &e);
     void phoneState(const exchange::Event &e);
     void phoneButton(const exchange::Event &e);
+    /// LINE_CREATE / LINE_REMOVE and their phone kin go to every application of a side.
+    void toEveryApp(bool phone, DWORD message, DWORD device);
     /// Announces a call to the monitors of a line (not `except`).
     void monitorsOf(const LineOpenRecord &creator, exchange::LegId leg, DWORD address);
 

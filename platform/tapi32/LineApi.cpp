@@ -57,6 +57,8 @@ LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD d
     const VersionRange range = lineVersions(dwDeviceID);
     if (!range.exists)
         return call.done(LINEERR_BADDEVICEID);
+    if (range.removed)
+        return call.done(LINEERR_NODEVICE);
     if (!lpdwAPIVersion || !lpExtensionID)
         return call.done(LINEERR_INVALPOINTER);
     const DWORD v = negotiate(range, dwAPILowVersion, dwAPIHighVersion);
@@ -123,6 +125,8 @@ LONG WINAPI lineOpenW(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWOR
     const VersionRange range = lineVersions(dwDeviceID);
     if (!range.exists)
         return call.done(LINEERR_BADDEVICEID);
+    if (range.removed)
+        return call.done(LINEERR_NODEVICE);
     if (!lphLine)
         return call.done(LINEERR_INVALPOINTER);
     if (!range.contains(dwAPIVersion))

@@ -107,6 +107,8 @@ LONG WINAPI phoneNegotiateAPIVersion(HPHONEAPP hPhoneApp, DWORD dwDeviceID, DWOR
     const VersionRange range = phoneVersions(dwDeviceID);
     if (!range.exists)
         return call.done(PHONEERR_BADDEVICEID);
+    if (range.removed)
+        return call.done(PHONEERR_NODEVICE);
     if (!lpdwAPIVersion || !lpExtensionID)
         return call.done(PHONEERR_INVALPOINTER);
     const DWORD v = negotiate(range, dwAPILowVersion, dwAPIHighVersion);
@@ -148,6 +150,8 @@ LONG WINAPI phoneOpen(HPHONEAPP hPhoneApp, DWORD dwDeviceID, LPHPHONE lphPhone, 
     const VersionRange range = phoneVersions(dwDeviceID);
     if (!range.exists)
         return call.done(PHONEERR_BADDEVICEID);
+    if (range.removed)
+        return call.done(PHONEERR_NODEVICE);
     if (!lphPhone)
         return call.done(PHONEERR_INVALPOINTER);
     if (!range.contains(dwAPIVersion))

@@ -164,6 +164,37 @@ void Registry::closePhone(HPHONE handle)
             post(other.app, h, PHONE_STATE, other.instance, state, 0, 0);
 }
 
+void Registry::forceClose(DWORD device, bool phone)
+{
+    std::vector<DWORD> handles;
+    if (phone) {
+        for (const auto &[h, open] : phones)
+            if (open.device == device)
+                handles.push_back(h);
+        for (DWORD h : handles) {
+            const PhoneOpenRecord &open = phones.at(h);
+            post(open.app, h, PHONE_CLOSE, open.instance, 0, 0, 0);
+            phones.erase(h);
+        }
+        return;
+    }
+    for (const auto &[h, open] : lines)
+        if (open.device == device)
+            handles.push_back(h);
+    for (DWORD h : handles)
+        post(lines.at(h).app, h, LINE_CLOSE, lines.at(h).instance, 0, 0, 0);
+    // Every open of the device goes, so none of them hears of the others.
+    for (DWORD h : handles) {
+        std::vector<HCALL> mine;
+        for (const auto &[c, record] : calls)
+            if (record.line == h)
+                mine.push_back(c);
+        for (HCALL c : mine)
+            removeCall(c, true);
+        lines.erase(h);
+    }
+}
+
 void Registry::removeApp(DWORD handle)
 {
     auto it = apps.find(handle);

@@ -122,6 +122,9 @@ public:
     void closeLine(HLINE handle);
     /// Closes an open phone; other openers hear of the owner/monitor change.
     void closePhone(HPHONE handle);
+    /// The provider closed a device: every open of it hears LINE_CLOSE
+    /// (PHONE_CLOSE) and its handles become invalid.
+    void forceClose(DWORD device, bool phone);
     /// Removes an application with its lines, phones and requests, and
     /// wakes its fetchers.
     void removeApp(DWORD handle);

@@ -175,3 +175,62 @@ TEST_F(DeviceTest, FeaturesNotYetCarriedOutAreUnavailable)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DeviceTest, DevicesComeAndGoWithTheirMessages)
+{
+    HPHONEAPP phones = phoneApp(u"Phones");
+    HPHONE phone = openPhone(phones, 1, PHONEPRIVILEGE_OWNER, 0x42);
+    HCALL call = makeCall(app, line, u"5550102");
+    drain(app);
+
+    // A new line reaches every line application; new applications count it.
+    const DWORD added = ex().addLine(exchange::LineConfig::extension(u"203", u"Cleo"));
+    EXPECT_EQ(2u, added);
+    Msg m = next(app);
+    EXPECT_EQ(DWORD(LINE_CREATE), m.id);
+    EXPECT_EQ(DWORD_PTR(2), m.p1);
+    DWORD devs = 0;
+    HLINEAPP late = lineApp(u"Late", &devs);
+    EXPECT_EQ(3u, devs);
+    EXPECT_NE(0u, openLine(late, 2));
+    EXPECT_EQ(DWORD(PHONE_CREATE), [&] {
+        ex().addPhone(exchange::PhoneConfig::deskPhone(u"Phone 203", 2));
+        return nextPhone(phones).id;
+    }());
+
+    // The exchange closes the line: each open hears LINE_CLOSE, its handles go.
+    ASSERT_TRUE(ex().forceCloseLine(0));
+    m = next(app);
+    EXPECT_EQ(DWORD(LINE_CLOSE), m.id);
+    EXPECT_EQ(line, m.device);
+    EXPECT_EQ(DWORD_PTR(0x1234), m.instance);
+    EXPECT_EQ(LONG(LINEERR_INVALLINEHANDLE), lineClose(line));
+    EXPECT_EQ(LONG(LINEERR_INVALCALLHANDLE), lineDrop(call, nullptr, 0));
+    line = openLine(app, 0); // it can be opened again
+
+    // A removed line closes its opens, then every application hears LINE_REMOVE.
+    ASSERT_TRUE(ex().removeLine(0));
+    EXPECT_EQ(DWORD(LINE_CLOSE), next(app).id);
+    m = next(app);
+    EXPECT_EQ(DWORD(LINE_REMOVE), m.id);
+    EXPECT_EQ(DWORD_PTR(0), m.p1);
+    EXPECT_EQ(DWORD(LINE_REMOVE), drain(late).back().id);
+    HLINE again = 0;
+    EXPECT_EQ(LONG(LINEERR_NODEVICE), lineOpenW(app, 0, &again, 0x00030000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr));
+    DWORD v = 0;
+    LINEEXTENSIONID ext{};
+    EXPECT_EQ(LONG(LINEERR_NODEVICE), lineNegotiateAPIVersion(app, 0, 0x00010003, 0x00030000, &v, &ext));
+    EXPECT_FALSE(ex().removeLine(0));
+    EXPECT_EQ(0u, ex().incomingCall(0, 0, u"1", u""));
+
+    ASSERT_TRUE(ex().removePhone(1));
+    m = nextPhone(phones);
+    EXPECT_EQ(DWORD(PHONE_CLOSE), m.id);
+    EXPECT_EQ(phone, m.device);
+    EXPECT_EQ(DWORD(PHONE_REMOVE), nextPhone(phones).id);
+    EXPECT_EQ(LONG(PHONEERR_INVALPHONEHANDLE), phoneClose(phone));
+}
+
+} // namespace
