@@ -735,27 +735,41 @@ void Switchboard::release(LegId id, bool dropIfLive)
         refs_.erase(it);
     if (dropIfLive && !l->idle())
         drop(id, {});
-    collect();
+    // Only this leg: it was reported long ago. Others may still wait for the
+    // delivery that gives them their handles (see collect()).
+    if (l->idle() && !refs_.count(id))
+        forget(*l);
 }
 
 void Switchboard::collect()
 {
-    for (auto it = legs_.begin(); it != legs_.end();) {
-        Leg &l = *it->second;
-        if (l.idle() && !refs_.count(l.id())) {
-            if (Connection *c = connection(l.connection())) {
-                c->remove(l.id());
-                if (c->legs.empty()) {
-                    if (c->timer)
-                        scheduler_.cancel(c->timer);
-                    connections_.erase(c->id);
-                }
-            }
-            it = legs_.erase(it);
-        } else {
-            ++it;
+    std::vector<Leg *> done;
+    for (auto &[id, l] : legs_) {
+        if (refs_.count(id))
+            continue;
+        // A disconnected call nobody holds has nobody to hang it up: like a
+        // phone left on hook, it returns to idle by itself.
+        if (l->state() == LINECALLSTATE_DISCONNECTED)
+            setState(*l, LINECALLSTATE_IDLE, 0);
+        if (l->idle())
+            done.push_back(l.get());
+    }
+    for (Leg *l : done)
+        forget(*l);
+}
+
+void Switchboard::forget(Leg &l)
+{
+    if (Connection *c = connection(l.connection())) {
+        c->remove(l.id());
+        if (c->legs.empty()) {
+            if (c->timer)
+                scheduler_.cancel(c->timer);
+            connections_.erase(c->id);
         }
     }
+    pendingUui_.erase(l.id());
+    legs_.erase(l.id());
 }
 
 } // namespace exchange

@@ -126,7 +126,10 @@ public:
     /// Gives up a handle; a sole owner giving up drops a live call. Idle,
     /// unreferenced legs are forgotten.
     void release(LegId leg, bool dropIfLive);
-    /// Forgets idle legs that nobody references.
+    /// Forgets idle legs that nobody references; disconnected ones nobody
+    /// references go idle first. Only for the exchange thread, after it
+    /// delivered every event raised so far, so that no leg goes before the
+    /// runtime could take a handle to it.
     void collect();
 
 private:
@@ -142,6 +145,8 @@ private:
     Leg *externalLeg(LegId leg, DWORD states);
     void disconnectOthers(Leg &from, DWORD mode, const std::vector<uint8_t> &uui);
     void cancelGeneration(Leg &leg);
+    /// Removes a leg from its connection and from the exchange.
+    void forget(Leg &leg);
     /// Makes room for one more active call at an address by holding a
     /// connected one; false when that is not possible.
     bool roomForActive(DWORD line, DWORD address, LegId except, bool apply);

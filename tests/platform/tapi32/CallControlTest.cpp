@@ -348,3 +348,23 @@ TEST_F(CallControlTest, IncomingCallsFromOutsideAndTheFarEndsActions)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CallControlTest, CallsToALineNobodyHoldsDoNotPileUp)
+{
+    ASSERT_EQ(0, lineClose(lineB));
+    for (int i = 0; i < 6; ++i) {
+        const HCALL a = makeCall(appA, lineA, u"202");
+        drain(appA);
+        ASSERT_EQ(DWORD(LINECALLSTATE_RINGBACK), status(a).dwCallState) << "attempt " << i;
+        EXPECT_EQ(0, reply(appA, lineDrop(a, nullptr, 0)));
+        drain(appA);
+        EXPECT_EQ(0, lineDeallocateCall(a));
+    }
+    ex().waitIdle();
+    EXPECT_TRUE(ex().legsOn(1).empty());
+    EXPECT_TRUE(ex().legsOn(0).empty());
+}
+
+} // namespace
