@@ -312,6 +312,17 @@ void Switchboard::routeExternal(Leg &caller, const ExternalNumber &number)
     case ExternalBehaviour::Unreachable:
         setState(caller, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_UNREACHABLE);
         return;
+    case ExternalBehaviour::CallBack: {
+        setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+        const DWORD line = caller.line(), address = caller.address();
+        const PartyId party = PartyId::of(number.number, number.name);
+        // The call back is the far end's own: it does not end with the busy call.
+        scheduler_.schedule(number.delay, [this, line, address, party] {
+            if (!lines_[line].removed())
+                incomingCall(line, address, party, LINEMEDIAMODE_INTERACTIVEVOICE);
+        });
+        return;
+    }
     case ExternalBehaviour::NoAnswer:
         setState(caller, LINECALLSTATE_RINGBACK, 0);
         return;

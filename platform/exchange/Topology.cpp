@@ -176,6 +176,7 @@ Topology Topology::standard()
         {u"5550103", u"Rejecting Party", ExternalBehaviour::Reject, Millis(2000)},
         {u"5550104", u"Unreachable", ExternalBehaviour::Unreachable, Millis(0)},
         {u"5550105", u"Quick Answer", ExternalBehaviour::Answer, Millis(0)},
+        {u"5550106", u"Call Back", ExternalBehaviour::CallBack, Millis(3000)},
     };
     return t;
 }

@@ -71,6 +71,7 @@ enum class ExternalBehaviour {
     NoAnswer,    // rings until the caller gives up
     Reject,      // rings, rejects after `delay`
     Unreachable, // disconnected at once (unreachable)
+    CallBack,    // busy at once, then calls the caller's address back after `delay`
 };
 
 struct ExternalNumber {

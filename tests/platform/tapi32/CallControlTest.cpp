@@ -312,6 +312,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ExternalCase{u"+1 (555) 9999", 0, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BADADDRESS},
                       ExternalCase{u"201", 0, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION}));
 
+TEST_F(CallControlTest, TheCallBackNumberRingsTheCallerLater)
+{
+    const HCALL a = makeCall(appA, lineA, u"5550106");
+    drain(appA);
+    EXPECT_EQ(DWORD(LINECALLSTATE_BUSY), status(a).dwCallState);
+    EXPECT_EQ(0, reply(appA, lineDrop(a, nullptr, 0)));
+    drain(appA);
+    ex().advance(exchange::Millis(3000));
+    const Msg m = next(appA);
+    EXPECT_EQ(DWORD(LINE_APPNEWCALL), m.id);
+    EXPECT_EQ(DWORD_PTR(LINECALLSTATE_OFFERING), next(appA).p1);
+}
+
 TEST_F(CallControlTest, IncomingCallsFromOutsideAndTheFarEndsActions)
 {
     const exchange::LegId leg = ex().incomingCall(1, 0, u"5551234", u"Dora Engel");
