@@ -1,0 +1,209 @@
+#include <ui/main/PhoneDlg.h>
+
+#include <ui/main/AppIcon.h>
+
+#include <app/CMainApp.h>
+#include <app/CallTime.h>
+#include <app/ResultReporting.h>
+#include <resources/resource.h>
+#include <window/Clock.h>
+#include <window/Fonts.h>
+#include <window/Shell.h>
+
+#include "CTapiCall.h"
+#include "CTapiConnection.h"
+
+namespace {
+
+constexpr int kTimerId = 100;
+constexpr std::uint32_t kTimerPeriodMs = 1000;
+// A report stays in the status line this long after it was written.
+constexpr std::uint32_t kReportLifetimeMs = 10000;
+
+} // namespace
+
+CPhoneDlg::CPhoneDlg(const QString &preferredLine, QWidget *parent) : win::Dialog(parent), preferredLine_(preferredLine)
+{
+    CreateControls();
+    LayOutControls();
+    BindFields();
+    BindHandlers();
+    BindEventMessages();
+    setWindowTitle(QStringLiteral("Teldrix TAPI Dialwerk Extended"));
+}
+
+CPhoneDlg::~CPhoneDlg() = default;
+
+void CPhoneDlg::BindFields()
+{
+    BindText(IDC_LINE_POSITION, openLineLabel_);
+    BindText(IDC_MAXCALLS, maxCalls_);
+    BindText(IDC_NUMBER, number_);
+    BindCheck(IDC_MWI, msgWaiting_);
+    BindCheck(IDC_LCK, locked_);
+    BindCheck(IDC_CON, connected_);
+    BindCheck(IDC_SVC, inService_);
+    BindCheck(IDC_PWD, badPassword_);
+    const std::pair<int, QString *> display[] = {
+        {IDC_CALL_POSITION, &texts_.position},
+        {IDC_CALLSTATE, &texts_.state},
+        {IDC_CALLFEATURES, &texts_.features},
+        {IDC_CALLTYPE, &texts_.type},
+        {IDC_CALLDIRECTION, &texts_.direction},
+        {IDC_MEDIA, &texts_.media},
+        {IDC_TRUNKID, &texts_.trunkId},
+        {IDC_CALLID, &texts_.callId},
+        {IDC_RELATEDCALLID, &texts_.relatedCallId},
+        {IDC_APPSPECIFIC_VALUE, &texts_.appSpecific},
+        {IDC_ADDRESSID, &texts_.addressId},
+        {IDC_CALLER_NUMBER, &texts_.callerNumber},
+        {IDC_CALLER_NAME, &texts_.callerName},
+        {IDC_CALLED_NUMBER, &texts_.calledNumber},
+        {IDC_CALLED_NAME, &texts_.calledName},
+        {IDC_CONNECTED_NUMBER, &texts_.connectedNumber},
+        {IDC_CONNECTED_NAME, &texts_.connectedName},
+        {IDC_REDIRECTING_NUMBER, &texts_.redirectingNumber},
+        {IDC_REDIRECTING_NAME, &texts_.redirectingName},
+        {IDC_REDIRECTION_NUMBER, &texts_.redirectionNumber},
+        {IDC_REDIRECTION_NAME, &texts_.redirectionName},
+        {IDC_CALLTIME, &texts_.time},
+    };
+    for (const auto &[id, text] : display)
+        BindText(id, *text);
+    ResetCallTexts();
+}
+
+void CPhoneDlg::BindHandlers()
+{
+    OnNotify(IDC_DEVICE, win::Notify::SelChange, [this] { OnDeviceChange(); });
+    OnNotify(IDC_ADDRESS, win::Notify::SelChange, [this] { OnAddressChange(); });
+    OnNotify(IDC_NUMBER, win::Notify::TextChange, [this] { OnAddressChange(); });
+    OnNotify(IDC_LINE_SPIN, win::Notify::Scroll, [this](int step) { OnLineSpin(step); });
+    OnNotify(IDC_CALL_SPIN, win::Notify::Scroll, [this](int step) { OnCallSpin(step); });
+    OnClicked(IDC_SESSION, [this] { OnSession(); });
+    OnClicked(IDC_CONFIGURE, [this] { OnConfigure(); });
+    for (int id : {IDC_MWI, IDC_LCK, IDC_CON, IDC_SVC})
+        OnClicked(id, [this] { OnLineStatusClicked(); });
+
+    const std::pair<int, void (CPhoneDlg::*)()> commands[] = {
+        {IDC_MAKECALL, &CPhoneDlg::OnMakeCall},
+        {IDC_PICKUP, &CPhoneDlg::OnPickup},
+        {IDC_UNPARK, &CPhoneDlg::OnUnpark},
+        {IDC_ACCEPT, &CPhoneDlg::OnAccept},
+        {IDC_ANSWER, &CPhoneDlg::OnAnswer},
+        {IDC_HANGUP, &CPhoneDlg::OnHangUp},
+        {IDC_HOLD, &CPhoneDlg::OnHold},
+        {IDC_SWAP, &CPhoneDlg::OnSwap},
+        {IDC_DIALDIGITS, &CPhoneDlg::OnDialDigits},
+        {IDC_REDIRECT, &CPhoneDlg::OnRedirect},
+        {IDC_PARK, &CPhoneDlg::OnPark},
+        {IDC_COMPLETE, &CPhoneDlg::OnComplete},
+        {IDC_MERGE, &CPhoneDlg::OnMerge},
+        {IDC_CONFERENCE, &CPhoneDlg::OnConference},
+        {IDC_ADDPARTY, &CPhoneDlg::OnAddParty},
+        {IDC_DROPPARTY, &CPhoneDlg::OnDropParty},
+        {IDC_APPSPECIFIC, &CPhoneDlg::OnAppSpecific},
+        {IDC_FORWARD, &CPhoneDlg::OnForward},
+        {IDC_TRANSFER, &CPhoneDlg::OnTransfer},
+        {IDC_SETUPCONF, &CPhoneDlg::OnSetupConference},
+        {IDC_USERINFO, &CPhoneDlg::OnUserInfo},
+        {IDC_CALLDATA, &CPhoneDlg::OnCallData},
+        {IDC_QOSINFO, &CPhoneDlg::OnQosInfo},
+        {IDC_ISDNINFO, &CPhoneDlg::OnIsdnInfo},
+        {IDC_CONFLIST, &CPhoneDlg::OnConfList},
+        {IDC_FEATURES, &CPhoneDlg::OnFeatures},
+        {IDC_AGENT, &CPhoneDlg::OnAgent},
+        {IDC_PHONE, &CPhoneDlg::OnPhone},
+    };
+    for (const auto &[id, handler] : commands)
+        OnClicked(id, [this, handler] { (this->*handler)(); });
+}
+
+void CPhoneDlg::OnInitDialog()
+{
+    // The event bridge can reach the window from now on.
+    GetMainApp().SetMainWindowHandle(GetSafeHwnd());
+    setWindowTitle(windowTitle() + QStringLiteral(" - unicode") + QStringLiteral(" - X64"));
+
+    stockFont_ = win::GetStockFont(win::StockFont::AnsiVariable);
+    boldFont_ = win::BoldFont(stockFont_);
+    // A little smaller, so that the bold text fits where the plain text did.
+    if (boldFont_.pixelSize() > 0)
+        boldFont_.setPixelSize(boldFont_.pixelSize() - 1);
+    else if (boldFont_.pointSizeF() > 1.0)
+        boldFont_.setPointSizeF(boldFont_.pointSizeF() - 0.75);
+    SetChildFont(stockFont_);
+
+    win::Dialog::OnInitDialog();
+
+    AppendSystemMenuSeparator();
+    AppendSystemMenu(IDM_ABOUTBOX, QStringLiteral("&About Dialwerk..."));
+    setWindowIcon(AppIcon());
+    SetRange(IDC_LINE_SPIN, 0, 0);
+    FillDeviceList();
+    SetTimer(kTimerId, kTimerPeriodMs);
+}
+
+void CPhoneDlg::OnSysCommand(int commandId)
+{
+    // Commands 16 to 31 all mean the about box.
+    if ((commandId & 0xFFF0) == IDM_ABOUTBOX)
+        ShowAboutBox();
+}
+
+void CPhoneDlg::ShowAboutBox()
+{
+    win::MessageBox(this, QStringLiteral("TAPI Dialwerk 3.70"), QStringLiteral("About Dialwerk"),
+                    win::MB_OK | win::MB_ICONINFORMATION);
+}
+
+void CPhoneDlg::OnTimer(int)
+{
+    if (CTapiCall *call = GetCurrentCall()) {
+        const auto status = call->GetCallStatus();
+        texts_.time = status ? FormatElapsedTime(SecondsSince(status->tStateEntryTime)) : QStringLiteral("00:00:00");
+        SetDlgItemText(IDC_CALLTIME, texts_.time);
+    }
+    if (win::GetTickCount() - GetLastReportTick() > kReportLifetimeMs)
+        ClearStatus();
+}
+
+void CPhoneDlg::OnKeyMessage(bool, int)
+{
+    const bool ctrlDown = win::IsCtrlKeyDown();
+    if (ctrlDown == ctrlDown_)
+        return;
+    ctrlDown_ = ctrlDown;
+    UpdateMakeCallButtons(0);
+}
+
+void CPhoneDlg::OnClose()
+{
+    CTapiConnection *session = GetTapiConnection();
+    if (const DWORD pending = session->GetPendingRequestCount(); pending > 0) {
+        const QString question = QString::asprintf("There are %d pending TAPI requests which have not "
+                                                   "completed.\r\nDo you want to wait for these to complete?",
+                                                   static_cast<int>(pending));
+        if (win::MessageBox(this, question, {}, win::MB_YESNO | win::MB_ICONQUESTION) == win::IDNO)
+            session->CancelAllRequests();
+    }
+    EndDialog(win::IDCANCEL);
+}
+
+void CPhoneDlg::OnDestroy()
+{
+    for (auto &[address, window] : agentWindows_)
+        delete window.data();
+    agentWindows_.clear();
+    if (featuresWindow_) {
+        featuresWindow_->DestroyWindow();
+        delete featuresWindow_.data();
+    }
+    featuresSink_ = nullptr;
+}
+
+void CPhoneDlg::AttachFeaturesWindow(win::Dialog *window, std::function<void(const tapi_string &)> setText)
+{
+    featuresWindow_ = window;
+    featuresSink_ = std::move(setText);
+}

@@ -1,0 +1,266 @@
+// The main window's controls and how they are laid out: the session on top,
+// the call display in the middle, the call commands grouped below it, the
+// status line at the bottom.
+#include <ui/main/PhoneDlg.h>
+
+#include <resources/resource.h>
+
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+
+#include <array>
+
+using win::ControlKind;
+using win::ControlSpec;
+namespace Style = win::Style;
+
+namespace {
+
+constexpr unsigned kOff = Style::Disabled;
+
+// Every control of the window with its identifier, caption and initial state.
+constexpr std::array kSessionControls{
+    ControlSpec{IDC_DEVICE, ControlKind::DropDownList, "", Style::Sorted},
+    ControlSpec{IDC_SESSION, ControlKind::PushButton, "Initiate Session", kOff},
+    ControlSpec{IDC_ADDRESS, ControlKind::DropDownList, ""},
+    ControlSpec{IDC_AGENT, ControlKind::PushButton, "&Agent", kOff},
+    ControlSpec{IDC_PHONE, ControlKind::PushButton, "P&hone", kOff},
+    ControlSpec{IDC_MWI, ControlKind::CheckBox, "MWI", kOff},
+    ControlSpec{IDC_LCK, ControlKind::CheckBox, "LCK", kOff},
+    ControlSpec{IDC_CON, ControlKind::CheckBox, "CON", kOff},
+    ControlSpec{IDC_SVC, ControlKind::CheckBox, "SVC", kOff},
+    ControlSpec{IDC_PWD, ControlKind::CheckBox, "PWD", kOff | Style::ManualCheck},
+    ControlSpec{IDC_CONFIGURE, ControlKind::PushButton, "&Configure", kOff},
+    ControlSpec{IDC_NUMBER, ControlKind::Edit, "", kOff},
+    ControlSpec{IDC_MAKECALL, ControlKind::DefaultButton, "Ma&ke Call", kOff},
+    ControlSpec{IDC_PICKUP, ControlKind::PushButton, "&Pickup...", kOff},
+    ControlSpec{IDC_UNPARK, ControlKind::PushButton, "&Unpark...", kOff},
+    ControlSpec{IDC_LINE_SPIN, ControlKind::UpDown},
+    ControlSpec{IDC_LINE_POSITION, ControlKind::Static, "0 of 0"},
+    ControlSpec{IDC_MAXCALLS, ControlKind::Static, "0"},
+};
+
+constexpr std::array kCallControls{
+    ControlSpec{IDC_CALL_SPIN, ControlKind::UpDown},
+    ControlSpec{IDC_CALL_POSITION, ControlKind::Static, "0 of 0"},
+};
+
+// The call display: label and field(s), in reading order.
+struct DisplayRow {
+    const char *label;
+    int number;
+    int name; // 0 for a single field
+};
+
+constexpr std::array<DisplayRow, 5> kCallRows{{
+    {"Call State:", IDC_CALLSTATE, 0},
+    {"Call Features:", IDC_CALLFEATURES, 0},
+    {"CallType:", IDC_CALLTYPE, 0},
+    {"CallDirection:", IDC_CALLDIRECTION, 0},
+    {"Media:", IDC_MEDIA, 0},
+}};
+
+constexpr std::array<DisplayRow, 5> kIdentityRows{{
+    {"Host CallID:", IDC_CALLID, 0},
+    {"Rel. CallID:", IDC_RELATEDCALLID, 0},
+    {"Trunk ID:", IDC_TRUNKID, 0},
+    {"AddressID:", IDC_ADDRESSID, 0},
+    {"Appspecific:", IDC_APPSPECIFIC_VALUE, 0},
+}};
+
+constexpr std::array<DisplayRow, 5> kPartyRows{{
+    {"Caller:", IDC_CALLER_NUMBER, IDC_CALLER_NAME},
+    {"Called:", IDC_CALLED_NUMBER, IDC_CALLED_NAME},
+    {"Connected:", IDC_CONNECTED_NUMBER, IDC_CONNECTED_NAME},
+    {"Redirecting:", IDC_REDIRECTING_NUMBER, IDC_REDIRECTING_NAME},
+    {"Redirection:", IDC_REDIRECTION_NUMBER, IDC_REDIRECTION_NAME},
+}};
+
+// The call command buttons, in groups of related commands.
+struct ButtonGroup {
+    const char *title;
+    int columns;
+    std::array<ControlSpec, 9> buttons; // id 0 ends a shorter group
+};
+
+constexpr std::array<ButtonGroup, 3> kButtonGroups{{
+    {"Call",
+     3,
+     {{{IDC_ANSWER, ControlKind::PushButton, "A&nswer", kOff},
+       {IDC_ACCEPT, ControlKind::PushButton, "Acc&ept", kOff},
+       {IDC_HANGUP, ControlKind::PushButton, "Han&g Up", kOff},
+       {IDC_HOLD, ControlKind::PushButton, "Ho&ld", kOff},
+       {IDC_SWAP, ControlKind::PushButton, "&Swap", kOff},
+       {IDC_DIALDIGITS, ControlKind::PushButton, "Dial D&igits...", kOff},
+       {IDC_REDIRECT, ControlKind::PushButton, "&Redirect...", kOff},
+       {IDC_PARK, ControlKind::PushButton, "&Park...", kOff},
+       {IDC_COMPLETE, ControlKind::PushButton, "C&omplete...", kOff}}}},
+    {"Transfer and Conference",
+     2,
+     {{{IDC_TRANSFER, ControlKind::PushButton, "&Transfer...", kOff},
+       {IDC_MERGE, ControlKind::PushButton, "&Merge", kOff},
+       {IDC_SETUPCONF, ControlKind::PushButton, "Con&ference...", kOff},
+       {IDC_CONFERENCE, ControlKind::PushButton, "Conference", kOff},
+       {IDC_ADDPARTY, ControlKind::PushButton, "Add Party", kOff},
+       {IDC_DROPPARTY, ControlKind::PushButton, "Drop Party", kOff},
+       {IDC_CONFLIST, ControlKind::PushButton, "Conf &List...", kOff},
+       {IDC_FORWARD, ControlKind::PushButton, "Forward", kOff},
+       {0, ControlKind::PushButton}}}},
+    {"Call Information",
+     2,
+     {{{IDC_USERINFO, ControlKind::PushButton, "U&ser Info", kOff},
+       {IDC_CALLDATA, ControlKind::PushButton, "Call &Data", kOff},
+       {IDC_QOSINFO, ControlKind::PushButton, "QOS Info", kOff},
+       {IDC_ISDNINFO, ControlKind::PushButton, "ISDN Info", kOff},
+       {IDC_APPSPECIFIC, ControlKind::PushButton, "Appspecific...", kOff},
+       {IDC_FEATURES, ControlKind::PushButton, "Features", kOff},
+       {0, ControlKind::PushButton},
+       {0, ControlKind::PushButton},
+       {0, ControlKind::PushButton}}}},
+}};
+
+// The product's web address, shown beside the status line.
+constexpr const char *kLinkAddress = "https://dialwerk.example/";
+
+// A display field: sunken, selectable (engineers copy ids and numbers), and of
+// a width that does not follow its text, so the window stays still while calls change.
+void MakeField(QWidget *widget, int minimumCharacters)
+{
+    auto *label = qobject_cast<QLabel *>(widget);
+    if (!label)
+        return;
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    label->setMinimumWidth(label->fontMetrics().averageCharWidth() * minimumCharacters);
+}
+
+QGroupBox *Group(QWidget *parent, const char *title)
+{
+    auto *group = new QGroupBox(QString::fromUtf8(title), parent);
+    return group;
+}
+
+} // namespace
+
+void CPhoneDlg::CreateControls()
+{
+    AddControls(kSessionControls);
+    AddControls(kCallControls);
+    for (const auto &rows : {kCallRows, kIdentityRows, kPartyRows}) {
+        for (const DisplayRow &row : rows) {
+            AddControl({row.number, ControlKind::Static});
+            if (row.name)
+                AddControl({row.name, ControlKind::Static});
+        }
+    }
+    AddControl({IDC_CALLTIME, ControlKind::Static, "00:00:00"});
+    for (const ButtonGroup &group : kButtonGroups) {
+        for (const ControlSpec &button : group.buttons) {
+            if (button.id)
+                AddControl(button);
+        }
+    }
+    AddControl({IDC_STATUS, ControlKind::StatusLine});
+    AddControl({IDC_LINK, ControlKind::Static, kLinkAddress});
+}
+
+void CPhoneDlg::LayOutControls()
+{
+    // Session: device and address on the left, the line's buttons on the right.
+    auto *session = Group(this, "Session");
+    auto *sessionGrid = new QGridLayout(session);
+    sessionGrid->setColumnStretch(1, 1);
+    sessionGrid->addWidget(AddLabel(QStringLiteral("Device:"), IDC_DEVICE), 0, 0);
+    sessionGrid->addWidget(GetDlgItem(IDC_DEVICE), 0, 1);
+    sessionGrid->addWidget(GetDlgItem(IDC_SESSION), 0, 2);
+    sessionGrid->addWidget(AddLabel(QStringLiteral("Address:"), IDC_ADDRESS), 1, 0);
+    sessionGrid->addWidget(GetDlgItem(IDC_ADDRESS), 1, 1);
+    auto *maxCalls = new QHBoxLayout;
+    maxCalls->addWidget(AddLabel(QStringLiteral("Max Calls:")));
+    maxCalls->addWidget(GetDlgItem(IDC_MAXCALLS), 1);
+    MakeField(GetDlgItem(IDC_MAXCALLS), 4);
+    sessionGrid->addLayout(maxCalls, 1, 2);
+
+    auto *openLines = new QHBoxLayout;
+    openLines->addWidget(GetDlgItem(IDC_LINE_SPIN));
+    openLines->addWidget(GetDlgItem(IDC_LINE_POSITION));
+    openLines->addSpacing(12);
+    for (int id : {IDC_MWI, IDC_LCK, IDC_CON, IDC_SVC, IDC_PWD})
+        openLines->addWidget(GetDlgItem(id));
+    openLines->addStretch(1);
+    for (int id : {IDC_AGENT, IDC_PHONE, IDC_CONFIGURE})
+        openLines->addWidget(GetDlgItem(id));
+    sessionGrid->addWidget(AddLabel(QStringLiteral("Open lines:")), 2, 0);
+    sessionGrid->addLayout(openLines, 2, 1, 1, 2);
+
+    auto *dialing = new QHBoxLayout;
+    dialing->addWidget(GetDlgItem(IDC_NUMBER), 1);
+    for (int id : {IDC_MAKECALL, IDC_PICKUP, IDC_UNPARK})
+        dialing->addWidget(GetDlgItem(id));
+    sessionGrid->addWidget(AddLabel(QStringLiteral("Phone #:"), IDC_NUMBER), 3, 0);
+    sessionGrid->addLayout(dialing, 3, 1, 1, 2);
+
+    // Calls: which call, how long in its state, then its fields.
+    auto *calls = Group(this, "Calls");
+    auto *callsBox = new QVBoxLayout(calls);
+    auto *position = new QHBoxLayout;
+    position->addWidget(GetDlgItem(IDC_CALL_SPIN));
+    position->addWidget(GetDlgItem(IDC_CALL_POSITION));
+    position->addStretch(1);
+    position->addWidget(AddLabel(QStringLiteral("Time in state:")));
+    position->addWidget(GetDlgItem(IDC_CALLTIME));
+    MakeField(GetDlgItem(IDC_CALLTIME), 10);
+    callsBox->addLayout(position);
+
+    auto *fields = new QGridLayout;
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(3, 2);
+    fields->setColumnMinimumWidth(2, 12);
+    for (int row = 0; row < static_cast<int>(kCallRows.size()); ++row) {
+        fields->addWidget(AddLabel(QString::fromUtf8(kCallRows[row].label)), row, 0);
+        fields->addWidget(GetDlgItem(kCallRows[row].number), row, 1);
+        MakeField(GetDlgItem(kCallRows[row].number), 24);
+        fields->addWidget(AddLabel(QString::fromUtf8(kIdentityRows[row].label)), row, 3);
+        fields->addWidget(GetDlgItem(kIdentityRows[row].number), row, 4);
+        MakeField(GetDlgItem(kIdentityRows[row].number), 12);
+    }
+    fields->setColumnStretch(4, 2);
+    const int partyTop = static_cast<int>(kCallRows.size());
+    for (int row = 0; row < static_cast<int>(kPartyRows.size()); ++row) {
+        fields->addWidget(AddLabel(QString::fromUtf8(kPartyRows[row].label)), partyTop + row, 0);
+        fields->addWidget(GetDlgItem(kPartyRows[row].number), partyTop + row, 1);
+        MakeField(GetDlgItem(kPartyRows[row].number), 18);
+        fields->addWidget(GetDlgItem(kPartyRows[row].name), partyTop + row, 3, 1, 2);
+        MakeField(GetDlgItem(kPartyRows[row].name), 20);
+    }
+    callsBox->addLayout(fields);
+
+    // Commands, grouped by what they act on.
+    auto *commands = new QHBoxLayout;
+    for (const ButtonGroup &group : kButtonGroups) {
+        auto *box = Group(this, group.title);
+        auto *grid = new QGridLayout(box);
+        int index = 0;
+        for (const ControlSpec &button : group.buttons) {
+            if (!button.id)
+                continue;
+            grid->addWidget(GetDlgItem(button.id), index / group.columns, index % group.columns);
+            ++index;
+        }
+        grid->setRowStretch(grid->rowCount(), 1);
+        commands->addWidget(box, group.columns);
+    }
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(GetDlgItem(IDC_STATUS), 1);
+    bottom->addWidget(GetDlgItem(IDC_LINK));
+
+    auto *window = new QVBoxLayout(this);
+    window->addWidget(session);
+    window->addWidget(calls, 1);
+    window->addLayout(commands);
+    window->addLayout(bottom);
+}
