@@ -72,6 +72,8 @@ LONG uuiRequest(ApiCall &call, HCALL hCall, LPCSTR uui, DWORD size, DWORD LINEDE
                 void (Switchboard::*action)(LegId, const std::vector<uint8_t> &))
 {
     call.num("hCall", hCall).bytes("lpsUserUserInfo", uui, uui ? size : 0).num("dwSize", size);
+    if (uui && size > kMaxInputStruct)
+        return call.done(LINEERR_USERUSERINFOTOOBIG);
     std::vector<uint8_t> data = copyBytes(uui, size);
     return callRequest(
         call, hCall,
@@ -210,6 +212,8 @@ LONG WINAPI lineSetCallData(HCALL hCall, LPVOID lpCallData, DWORD dwSize)
     call.num("hCall", hCall).bytes("lpCallData", lpCallData, lpCallData ? dwSize : 0).num("dwSize", dwSize);
     if (!lpCallData && dwSize != 0)
         return call.done(LINEERR_INVALPOINTER);
+    if (dwSize > kMaxInputStruct)
+        return call.done(LINEERR_INVALPARAM);
     std::vector<uint8_t> data = copyBytes(lpCallData, dwSize);
     return callRequest(
         call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkCallData(leg, data.size()); },
@@ -243,6 +247,8 @@ LONG WINAPI lineSendUserUserInfo(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSi
     call.num("dwSize", dwSize);
     if (!lpsUserUserInfo && dwSize != 0)
         return call.done(LINEERR_INVALPOINTER);
+    if (dwSize > kMaxInputStruct)
+        return call.done(LINEERR_USERUSERINFOTOOBIG);
     std::vector<uint8_t> data = copyBytes(lpsUserUserInfo, dwSize);
     return callRequest(
         call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkSendUserUserInfo(leg, data.size()); },

@@ -312,6 +312,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ExternalCase{u"+1 (555) 9999", 0, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BADADDRESS},
                       ExternalCase{u"201", 0, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION}));
 
+TEST_F(CallControlTest, AbsurdBufferSizesAreRefusedWithoutReadingThem)
+{
+    auto [a, b] = connectedCall();
+    char small[4] = "abc";
+    EXPECT_EQ(LONG(LINEERR_USERUSERINFOTOOBIG), lineSendUserUserInfo(a, small, 0xFFFFFFFF));
+    EXPECT_EQ(LONG(LINEERR_USERUSERINFOTOOBIG), lineDrop(a, small, 0x80000000));
+    EXPECT_EQ(LONG(LINEERR_INVALPARAM), lineSetCallData(a, small, 0xF0000000));
+    EXPECT_EQ(LONG(LINEERR_INVALPARAM), lineSetCallQualityOfService(a, small, 0xF0000000, nullptr, 0));
+    EXPECT_EQ(LONG(LINEERR_INVALPOINTER), lineSetCallData(a, nullptr, 4));
+    HPHONEAPP phones = phoneApp();
+    HPHONE phone = openPhone(phones, 0);
+    EXPECT_EQ(LONG(PHONEERR_INVALPARAM), phoneSetDisplay(phone, 0, 0, small, 0xFFFFFFF0));
+    EXPECT_TRUE(quiet(appA));
+    EXPECT_EQ(DWORD(LINECALLSTATE_CONNECTED), status(b).dwCallState);
+}
+
 TEST_F(CallControlTest, TheCallBackNumberRingsTheCallerLater)
 {
     const HCALL a = makeCall(appA, lineA, u"5550106");
