@@ -15,6 +15,21 @@
 // exchange, and events reach the runtime in the order they were raised.
 // Callers may hold their own locks while calling the exchange; the exchange
 // never calls out while holding mutex_.
+//
+// Using it from a test (the process's exchange is
+// tapi32::Runtime::instance().exchange()):
+//
+//   runtime.resetExchange(Topology::standard(), std::make_unique<ManualClock>());
+//   ... lineInitializeExW, lineOpenW, lineMakeCallW(..., u"5550100", ...) ...
+//   ex.waitIdle();                    // every message raised so far is queued
+//   ex.advance(Millis(3000));         // the external party answers
+//   ex.faults().failNext("lineAnswer", LINEERR_RESOURCEUNAVAIL);
+//   ex.incomingCall(1, 0, u"5551234", u"Dora Engel");
+//   ex.remoteHangUp(tapi32::Runtime::instance().legOf(hCall));
+//   auto made = ex.recorder().last("lineMakeCallW"); // made->text("lpszDestAddress")
+//
+// Applications then read their messages with lineGetMessage and a time-out
+// as a safety net; nothing needs a sleep.
 #ifndef DIALWERK_EXCHANGE_EXCHANGE_H
 #define DIALWERK_EXCHANGE_EXCHANGE_H
 
