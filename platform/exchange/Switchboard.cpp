@@ -46,6 +46,40 @@ void Switchboard::dropCallsOn(DWORD line)
         drop(id, {});
 }
 
+void Switchboard::setState(Leg &leg, DWORD state, DWORD mode)
+{
+    leg.setState(state, mode, clock_, out_);
+    showOnPhone(leg.line());
+}
+
+void Switchboard::showOnPhone(DWORD line)
+{
+    const std::optional<DWORD> phoneId = lines_.at(line).config().phone;
+    Phone *p = phoneId ? phone(*phoneId) : nullptr;
+    if (!p)
+        return;
+    // The first call-appearance button shows the line: flashing while a call
+    // rings, winking while one is held, steady while one is in progress.
+    const auto &buttons = p->config().buttons;
+    const auto lamp = std::find_if(buttons.begin(), buttons.end(),
+                                   [](const ButtonConfig &b) { return b.function == PHONEBUTTONFUNCTION_CALLAPP; });
+    if (lamp == buttons.end())
+        return;
+    DWORD mode = PHONELAMPMODE_OFF;
+    for (LegId id : legsOn(line, std::nullopt)) {
+        const DWORD state = leg(id)->state();
+        if (state & (LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED)) {
+            mode = PHONELAMPMODE_FLASH;
+            break;
+        }
+        if (state == LINECALLSTATE_ONHOLD)
+            mode = mode == PHONELAMPMODE_OFF ? PHONELAMPMODE_WINK : mode;
+        else
+            mode = PHONELAMPMODE_STEADY;
+    }
+    p->setLamp(DWORD(lamp - buttons.begin()), mode, &out_);
+}
+
 // ---- queries ----
 
 Leg *Switchboard::leg(LegId id)
@@ -286,7 +320,7 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
         info.userUserInfo = std::move(it->second);
         pendingUui_.erase(it);
     }
-    callee.setState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, clock_, out_);
+    setState(callee, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
     callee.markAnnounced();
     out_.push_back(Event::legAppeared(callee.id(), line, address, info.mediaMode, LINECALLSTATE_OFFERING,
                                       LINEOFFERINGMODE_ACTIVE));
@@ -671,7 +705,7 @@ LegId Switchboard::incomingCall(DWORD line, DWORD address, const PartyId &caller
     info.caller = caller;
     info.called = partyOf(l);
     info.trunk = 1;
-    l.setState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE, clock_, out_);
+    setState(l, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
     l.markAnnounced();
     out_.push_back(
         Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));

@@ -154,7 +154,10 @@ private:
     const LINEADDRESSCAPS &addressCaps(const Leg &leg) const;
     Connection *connection(ConnectionId id);
     PartyId partyOf(const Leg &leg) const;
-    void setState(Leg &leg, DWORD state, DWORD mode) { leg.setState(state, mode, clock_, out_); }
+    /// Moves a leg to a state; the line's phone shows it on its call lamp.
+    void setState(Leg &leg, DWORD state, DWORD mode);
+    /// Sets the call-appearance lamp of the line's phone from its calls.
+    void showOnPhone(DWORD line);
 
     const Clock &clock_;
     Scheduler &scheduler_;

@@ -105,6 +105,26 @@ TEST_F(PhoneTest, SettersReplyThenReportTheirState)
     EXPECT_EQ(DWORD_PTR(5), lamp.p2);
 }
 
+TEST_F(PhoneTest, TheCallLampFollowsTheCallsOfTheLine)
+{
+    auto lampOf = [&](DWORD button) {
+        const auto status = phoneStatus();
+        const auto *s = reinterpret_cast<const PHONESTATUS *>(status.data());
+        DWORD mode = 0;
+        std::memcpy(&mode, status.data() + s->dwLampModesOffset + 4 * button, 4);
+        return mode;
+    };
+    EXPECT_EQ(DWORD(PHONELAMPMODE_OFF), lampOf(0));
+    const exchange::LegId leg = ex().incomingCall(0, 0, u"5551234", u"Dora");
+    const Msg m = nextPhone(app);
+    EXPECT_EQ(DWORD_PTR(PHONESTATE_LAMP), m.p1);
+    EXPECT_EQ(DWORD_PTR(0), m.p2);
+    EXPECT_EQ(DWORD(PHONELAMPMODE_FLASH), lampOf(0));
+    ex().remoteHangUp(leg);
+    ex().waitIdle();
+    EXPECT_EQ(DWORD(PHONELAMPMODE_OFF), lampOf(0)); // nobody held the call: it went idle
+}
+
 TEST_F(PhoneTest, MonitorsFollowButMayNotChangeAndFiltersApply)
 {
     HPHONEAPP watcher = phoneApp(u"Watcher");
