@@ -14,6 +14,8 @@ constexpr DWORD kActiveStates = LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING |
                                 LINECALLSTATE_RINGBACK | LINECALLSTATE_BUSY | LINECALLSTATE_CONNECTED;
 constexpr DWORD kPendingHoldStates = LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_ONHOLDPENDCONF;
 constexpr DWORD kRinging = LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING;
+constexpr Millis kFirstRing{500};
+constexpr Millis kRingCycle{6000};
 
 } // namespace
 
@@ -324,9 +326,22 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
     callee.markAnnounced();
     out_.push_back(Event::legAppeared(callee.id(), line, address, info.mediaMode, LINECALLSTATE_OFFERING,
                                       LINEOFFERINGMODE_ACTIVE));
-    out_.push_back(Event::lineState(line, LINEDEVSTATE_RINGING, 1, 1));
+    ringFor(callee.id(), 1);
     caller.changeInfo(LINECALLINFOSTATE_CALLEDID, out_, [&](CallInfoData &i) { i.called = info.called; });
     setState(caller, LINECALLSTATE_RINGBACK, 0);
+}
+
+void Switchboard::ringFor(LegId id, DWORD count)
+{
+    // Ring cycles: the first burst a moment after the call is offered, then
+    // one every cycle while it is still offered; each reports the count so far.
+    scheduler_.schedule(count == 1 ? kFirstRing : kRingCycle, [this, id, count] {
+        const Leg *l = leg(id);
+        if (!l || !(l->state() & (LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED)))
+            return;
+        out_.push_back(Event::lineState(l->line(), LINEDEVSTATE_RINGING, 1, count));
+        ringFor(id, count + 1);
+    });
 }
 
 void Switchboard::routeExternal(Leg &caller, const ExternalNumber &number)
@@ -709,7 +724,7 @@ LegId Switchboard::incomingCall(DWORD line, DWORD address, const PartyId &caller
     l.markAnnounced();
     out_.push_back(
         Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));
-    out_.push_back(Event::lineState(line, LINEDEVSTATE_RINGING, 1, 1));
+    ringFor(l.id(), 1);
     return l.id();
 }
 

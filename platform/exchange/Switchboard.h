@@ -138,6 +138,9 @@ private:
     void route(Leg &caller, const std::u16string &digits);
     void routeExternal(Leg &caller, const ExternalNumber &number);
     void ringExtension(Leg &caller, DWORD line, DWORD address);
+    /// Reports ring `count` (LINEDEVSTATE_RINGING) of an offered call in due
+    /// time, and the rings after it while the call stays offered.
+    void ringFor(LegId leg, DWORD count);
     void connectLegs(Leg &a, Leg &b);
     void externalAnswers(ConnectionId c);
     /// A leg in one of `states` whose far end is outside, with the far end's

@@ -122,6 +122,11 @@ void Dispatcher::newCallOnLine(const Event &e)
             privilege = LINECALLPRIVILEGE_MONITOR;
         if (!privilege)
             continue;
+        if (HCALL known = registry_.callOf(h, e.leg)) {
+            // lineGetNewCalls got there first: the call is not new to this open.
+            registry_.post(open.app, known, LINE_CALLSTATE, open.instance, e.state, e.mode, 0);
+            continue;
+        }
         const HCALL call = registry_.addCall(open, e.leg, privilege);
         if (!call)
             return;

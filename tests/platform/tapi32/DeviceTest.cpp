@@ -152,9 +152,20 @@ TEST_F(DeviceTest, LineStatusAndItsMessagesRespectTheFilters)
     ex().raiseLineState(0, LINEDEVSTATE_REINIT);
     EXPECT_EQ(DWORD_PTR(LINEDEVSTATE_REINIT), next(app).p1);
 
+    // An offered call rings the line in cycles, counting the rings.
+    ex().incomingCall(0, 0, u"5551234", u"");
+    drain(app);
+    ex().advance(exchange::Millis(500));
+    m = next(app);
+    EXPECT_EQ(DWORD_PTR(LINEDEVSTATE_RINGING), m.p1);
+    EXPECT_EQ(DWORD_PTR(1), m.p3);
+    ex().advance(exchange::Millis(6000));
+    EXPECT_EQ(DWORD_PTR(2), next(app).p3);
+
     LINEADDRESSSTATUS as{};
     as.dwTotalSize = sizeof as;
     EXPECT_EQ(0, lineGetAddressStatusW(line, 0, &as));
+    EXPECT_EQ(1u, as.dwNumInUse);
     EXPECT_EQ(0u, as.dwNumActiveCalls);
     EXPECT_EQ(LONG(LINEERR_INVALADDRESSID), lineGetAddressStatusW(line, 1, &as));
 }
