@@ -98,15 +98,15 @@ constexpr std::array<ButtonGroup, 3> kButtonGroups{{
        {IDC_PARK, ControlKind::PushButton, "&Park...", kOff},
        {IDC_COMPLETE, ControlKind::PushButton, "C&omplete...", kOff}}}},
     {"Transfer and Conference",
-     2,
+     3,
      {{{IDC_TRANSFER, ControlKind::PushButton, "&Transfer...", kOff},
        {IDC_MERGE, ControlKind::PushButton, "&Merge", kOff},
+       {IDC_FORWARD, ControlKind::PushButton, "Forward", kOff},
        {IDC_SETUPCONF, ControlKind::PushButton, "Con&ference...", kOff},
        {IDC_CONFERENCE, ControlKind::PushButton, "Conference", kOff},
        {IDC_ADDPARTY, ControlKind::PushButton, "Add Party", kOff},
        {IDC_DROPPARTY, ControlKind::PushButton, "Drop Party", kOff},
        {IDC_CONFLIST, ControlKind::PushButton, "Conf &List...", kOff},
-       {IDC_FORWARD, ControlKind::PushButton, "Forward", kOff},
        {0, ControlKind::PushButton}}}},
     {"Call Information",
      2,
@@ -135,6 +135,19 @@ void MakeField(QWidget *widget, int minimumCharacters)
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     label->setMinimumWidth(label->fontMetrics().averageCharWidth() * minimumCharacters);
+}
+
+// A short field of a fixed width, such as the time or a count.
+void MakeShortField(QWidget *widget, const QString &widest)
+{
+    auto *label = qobject_cast<QLabel *>(widget);
+    if (!label)
+        return;
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setAlignment(Qt::AlignCenter);
+    const int margins = 2 * (label->frameWidth() + label->fontMetrics().averageCharWidth());
+    label->setFixedWidth(label->fontMetrics().horizontalAdvance(widest) + margins);
 }
 
 QGroupBox *Group(QWidget *parent, const char *title)
@@ -180,8 +193,9 @@ void CPhoneDlg::LayOutControls()
     sessionGrid->addWidget(GetDlgItem(IDC_ADDRESS), 1, 1);
     auto *maxCalls = new QHBoxLayout;
     maxCalls->addWidget(AddLabel(QStringLiteral("Max Calls:")));
-    maxCalls->addWidget(GetDlgItem(IDC_MAXCALLS), 1);
-    MakeField(GetDlgItem(IDC_MAXCALLS), 4);
+    maxCalls->addWidget(GetDlgItem(IDC_MAXCALLS));
+    maxCalls->addStretch(1);
+    MakeShortField(GetDlgItem(IDC_MAXCALLS), QStringLiteral("9999"));
     sessionGrid->addLayout(maxCalls, 1, 2);
 
     auto *openLines = new QHBoxLayout;
@@ -212,7 +226,7 @@ void CPhoneDlg::LayOutControls()
     position->addStretch(1);
     position->addWidget(AddLabel(QStringLiteral("Time in state:")));
     position->addWidget(GetDlgItem(IDC_CALLTIME));
-    MakeField(GetDlgItem(IDC_CALLTIME), 10);
+    MakeShortField(GetDlgItem(IDC_CALLTIME), QStringLiteral("00:00:00"));
     callsBox->addLayout(position);
 
     auto *fields = new QGridLayout;

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -78,6 +80,7 @@ void CPhoneDlg::FillDeviceList()
 
     CTapiConnection *session = GetTapiConnection();
     CTapiLine *preferred = nullptr;
+    std::vector<std::pair<QString, CTapiLine *>> entries;
     const DWORD count = session->GetLineCount();
     for (DWORD id = 0; id < count; ++id) {
         CTapiLine *line = session->GetLine(id);
@@ -87,11 +90,18 @@ void CPhoneDlg::FillDeviceList()
             RemoveOpenLine(line);
             continue;
         }
-        const QString name = ToQString(line->GetLineName());
-        devices.SetItemDataPtr(devices.AddString(name), line);
+        QString name = ToQString(line->GetLineName());
         if (!preferredLine_.isEmpty() && name == preferredLine_)
             preferred = line;
+        entries.emplace_back(std::move(name), line);
     }
+    // In the sorted list's own order, appended: adding each entry at its sorted
+    // place would compare it with every entry before it.
+    std::stable_sort(entries.begin(), entries.end(), [](const auto &left, const auto &right) {
+        return QString::compare(left.first, right.first, Qt::CaseInsensitive) < 0;
+    });
+    for (const auto &[name, line] : entries)
+        devices.SetItemDataPtr(devices.InsertString(-1, name), line);
 
     if (preferred) {
         devices.SetCurSel(IndexOfItem(devices, preferred));
