@@ -6,11 +6,13 @@
 #include <resources/resource.h>
 
 #include <QBoxLayout>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 
 #include <array>
+#include <utility>
 
 using win::ControlKind;
 using win::ControlSpec;
@@ -124,30 +126,70 @@ constexpr std::array<ButtonGroup, 3> kButtonGroups{{
 // The product's web address, shown beside the status line.
 constexpr const char *kLinkAddress = "https://dialwerk.example/";
 
+// Keeps a display field one line of text high and as wide as a number of
+// average characters, or as a sample text, in whatever font it is given.
+class FieldWidth : public QObject {
+public:
+    FieldWidth(QLabel *field, int characters, QString sample)
+        : QObject(field), characters_(characters), sample_(std::move(sample))
+    {
+        field->installEventFilter(this);
+        Apply(*field);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FontChange)
+            Apply(*static_cast<QLabel *>(watched));
+        return false;
+    }
+
+private:
+    void Apply(QLabel &field) const
+    {
+        const QFontMetrics metrics = field.fontMetrics();
+        // An empty field is as tall as one with text.
+        field.setMinimumHeight(metrics.height() + 2 * field.frameWidth());
+        if (sample_.isEmpty()) {
+            field.setMinimumWidth(metrics.averageCharWidth() * characters_);
+            return;
+        }
+        const int margins = 2 * (field.frameWidth() + metrics.averageCharWidth());
+        field.setFixedWidth(metrics.horizontalAdvance(sample_) + margins);
+    }
+
+    int characters_;
+    QString sample_;
+};
+
+QLabel *FieldLook(QWidget *widget)
+{
+    auto *label = qobject_cast<QLabel *>(widget);
+    if (!label)
+        return nullptr;
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
 // A display field: sunken, selectable (engineers copy ids and numbers), and of
 // a width that does not follow its text, so the window stays still while calls change.
 void MakeField(QWidget *widget, int minimumCharacters)
 {
-    auto *label = qobject_cast<QLabel *>(widget);
-    if (!label)
-        return;
-    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    label->setMinimumWidth(label->fontMetrics().averageCharWidth() * minimumCharacters);
+    if (QLabel *label = FieldLook(widget)) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        new FieldWidth(label, minimumCharacters, {});
+    }
 }
 
 // A short field of a fixed width, such as the time or a count.
 void MakeShortField(QWidget *widget, const QString &widest)
 {
-    auto *label = qobject_cast<QLabel *>(widget);
-    if (!label)
-        return;
-    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setAlignment(Qt::AlignCenter);
-    const int margins = 2 * (label->frameWidth() + label->fontMetrics().averageCharWidth());
-    label->setFixedWidth(label->fontMetrics().horizontalAdvance(widest) + margins);
+    if (QLabel *label = FieldLook(widget)) {
+        label->setAlignment(Qt::AlignCenter);
+        new FieldWidth(label, 0, widest);
+    }
 }
 
 QGroupBox *Group(QWidget *parent, const char *title)

@@ -11,6 +11,7 @@
 #include "CTapiCall.h"
 #include "CTapiConnection.h"
 #include "CTapiLine.h"
+#include "TapiFields.h"
 
 #include <algorithm>
 #include <array>
@@ -157,7 +158,10 @@ void CPhoneDlg::RefillAddressList(CTapiLine *line)
         CTapiAddress *address = line->GetAddress(id);
         if (!address)
             continue;
-        const QString name = ToQString(address->GetAddressName());
+        // An empty address string is not the same as capabilities that cannot be read.
+        const auto caps = address->GetAddressCaps();
+        const QString name = caps ? ToQString(ReadTapiString(caps.get(), caps->dwAddressOffset, caps->dwAddressSize))
+                                  : QStringLiteral("Address unknown");
         const QString entry =
             name.isEmpty() ? QStringLiteral("Address %1").arg(id) : QStringLiteral("%1 - ID %2").arg(name).arg(id);
         addresses.SetItemDataPtr(addresses.AddString(entry), address);

@@ -163,14 +163,68 @@ TEST_F(CallDisplayTest, ACallWhoseInformationCannotBeReadShowsNothingOfAnotherCa
     Start(QStringLiteral("Extension 201"));
     IncomingCall(0, u"5550100", u"Clara Diaz");
     ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
-    Faults().failNext("lineGetCallInfoW", LINEERR_OPERATIONFAILED, 1000);
+    EXPECT_EQ(Text(IDC_CALLER_NUMBER), "5550100");
+    Faults().failNext("lineGetCallStatus", LINEERR_OPERATIONFAILED, 1000);
     CallFrom202();
     ASSERT_TRUE(WaitFor([&] { return Text(IDC_CALL_POSITION) == "2 of 2"; }));
     ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
     EXPECT_EQ(Text(IDC_CALLER_NUMBER), "");
     EXPECT_EQ(Text(IDC_CALLER_NAME), "");
+    EXPECT_EQ(Text(IDC_CALLFEATURES), "");
     EXPECT_TRUE(EnabledRuleButtons().empty());
     Faults().clear();
+}
+
+TEST_F(CallDisplayTest, DeferredReleaseKeepsIdleCallsUntilItEnds)
+{
+    CPhoneDlg &window = Start(QStringLiteral("Extension 201"));
+    const exchange::LegId leg = IncomingCall(0, u"5550100", u"Clara Diaz");
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
+    CTapiCall *call = CurrentCall();
+    window.BeginDeferredRelease();
+    ASSERT_EQ(Exchange().remoteHangUp(leg), 0);
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Disconnected")));
+    ASSERT_EQ(GetTapiConnection()->WaitForReply(call->Drop(), kTapiReplyTimeout), 0u);
+    ASSERT_TRUE(WaitFor([&] { return window.GetCalls().empty(); }));
+    EXPECT_EQ(Line(0)->GetCallCount(), 1u) << "the idle call is kept";
+    EXPECT_EQ(call->GetCallState(), static_cast<DWORD>(LINECALLSTATE_IDLE));
+    window.EndDeferredRelease();
+    EXPECT_EQ(Line(0)->GetCallCount(), 0u);
+    EXPECT_FALSE(window.IsReleaseDeferred());
+}
+
+TEST_F(CallDisplayTest, TheFeaturesWindowIsHandedTheShownCallsFeatures)
+{
+    CPhoneDlg &window = Start(QStringLiteral("Extension 201"));
+    auto *features = new win::Dialog(&window);
+    ASSERT_TRUE(features->Create());
+    std::vector<tapi_string> texts;
+    window.AttachFeaturesWindow(features, [&](const tapi_string &text) { texts.push_back(text); });
+    const exchange::LegId leg = IncomingCall(0, u"5550100", u"Clara Diaz");
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), CurrentCall()->GetCallFeaturesText());
+    EXPECT_EQ(window.GetFeaturesText(), texts.back());
+    ASSERT_EQ(Exchange().remoteHangUp(leg), 0);
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Disconnected")));
+    ASSERT_EQ(GetTapiConnection()->WaitForReply(CurrentCall()->Drop(), kTapiReplyTimeout), 0u);
+    ASSERT_TRUE(WaitFor([&] { return window.GetCalls().empty(); }));
+    EXPECT_TRUE(texts.back().empty()) << "a cleared display clears the features window";
+    const QPointer<win::Dialog> watch(features);
+    CloseWindow();
+    EXPECT_TRUE(watch.isNull()) << "the main window destroys it";
+}
+
+TEST_F(CallDisplayTest, AnAddressChangeRefreshesTheForwardingList)
+{
+    CPhoneDlg &window = Start(QStringLiteral("Extension 201"));
+    int refreshed = 0;
+    window.SetForwardListRefresh([&] { ++refreshed; });
+    ASSERT_TRUE(TypeNumber(QStringLiteral("55")));
+    EXPECT_EQ(refreshed, 2);
+    window.SetForwardListRefresh({});
+    ASSERT_TRUE(TypeNumber(QStringLiteral("5")));
+    EXPECT_EQ(refreshed, 2);
 }
 
 // The button rule, for feature sets the exchange does not produce on its own.

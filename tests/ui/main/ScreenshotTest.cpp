@@ -5,12 +5,24 @@
 #include <resources/resource.h>
 #include <window/testing/TestEnvironment.h>
 
+#include <QCoreApplication>
+#include <QLayout>
+
 #include "CTapiCall.h"
 #include "CTapiConnection.h"
 
 namespace {
 
 using ScreenshotTest = MainWindowTest;
+
+// Lets the layout catch up with font and text changes, then fits the window to it.
+void LayOut(QWidget &window)
+{
+    QCoreApplication::sendPostedEvents();
+    window.layout()->activate();
+    window.resize(window.sizeHint());
+    QCoreApplication::sendPostedEvents();
+}
 
 TEST_F(ScreenshotTest, MainWindowWithAConnectedCall)
 {
@@ -24,9 +36,16 @@ TEST_F(ScreenshotTest, MainWindowWithAConnectedCall)
     AdvanceExchange(83000);
     AdvanceTicks(1000);
     ASSERT_TRUE(TypeNumber(QStringLiteral("5550105")));
-    window.resize(window.sizeHint());
+    LayOut(window);
     const QString path = win::testing::SaveScreenshot(window, QStringLiteral("main-window"));
     EXPECT_FALSE(path.isEmpty());
+
+    // The layout holds with a large font as well.
+    QFont large = window.font();
+    large.setPointSizeF(large.pointSizeF() * 1.5);
+    window.SetChildFont(large);
+    LayOut(window);
+    EXPECT_FALSE(win::testing::SaveScreenshot(window, QStringLiteral("main-window-large-font")).isEmpty());
 }
 
 } // namespace
