@@ -118,8 +118,11 @@ void CPhoneDlg::OnLineClosed(CTapiLine *line)
     const bool listed = std::any_of(calls_.begin(), calls_.end(), ofLine);
     std::erase_if(calls_, ofLine);
     std::erase_if(releaseWaiting_, ofLine);
-    if (std::find(openLines_.begin(), openLines_.end(), line) != openLines_.end())
+    if (std::find(openLines_.begin(), openLines_.end(), line) != openLines_.end()) {
         RemoveOpenLine(line);
+        // Another line may be the one shown, and open.
+        UpdateOpenLineLabel(GetSelectedLine());
+    }
     if (line == GetSelectedLine() || listed)
         ShowLineClosed();
 }

@@ -240,4 +240,18 @@ TEST_F(SessionTest, ALineClosedByTapiDropsItsCallsFromTheWindow)
     EXPECT_TRUE(Line(0)->IsOpen());
 }
 
+TEST_F(SessionTest, ALineClosedByTapiBehindTheShownOneLeavesTheShownOneAlone)
+{
+    CPhoneDlg &window = Start();
+    ASSERT_TRUE(OpenLine(QStringLiteral("Extension 202")));
+    ASSERT_TRUE(OpenLine(QStringLiteral("Extension 201")));
+    EXPECT_EQ(Text(IDC_LINE_POSITION), "2 of 2");
+    ASSERT_TRUE(Exchange().forceCloseLine(1));
+    ASSERT_TRUE(WaitFor([&] { return window.GetOpenLines().size() == 1; }));
+    EXPECT_EQ(Text(IDC_LINE_POSITION), "1 of 1");
+    EXPECT_EQ(window.GetSelectedLine(), Line(0));
+    EXPECT_EQ(Text(IDC_SESSION), "End Session");
+    EXPECT_TRUE(Enabled(IDC_NUMBER));
+}
+
 } // namespace
