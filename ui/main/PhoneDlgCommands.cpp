@@ -1,142 +1,192 @@
-// The call command handlers of the main window.
+// The main window's commands on the selected line and address (make call,
+// pickup, unpark) and on the windows of the current call (application-specific
+// value, call features). The commands on the call itself are in
+// PhoneDlgCallCommands.cpp. Commands whose windows do not exist yet do nothing.
 #include <ui/main/PhoneDlg.h>
+
+#include <app/ResultReporting.h>
+#include <app/TapiText.h>
+#include <ui/dialogs/AppspecificDlg.h>
+#include <ui/dialogs/KCallFeatures.h>
+#include <ui/main/CommandSteps.h>
+#include <ui/main/MakeCallExtended.h>
+#include <ui/main/MakeCallParams.h>
+#include <ui/main/PredDialDlg.h>
+#include <window/Shell.h>
+
+#include "CTapiAddress.h"
+#include "CTapiCall.h"
+#include "CTapiLine.h"
 
 void CPhoneDlg::OnMakeCall()
 {
-    // Places a call from the selected address to the number typed.
+    CTapiLine *line = GetSelectedLine();
+    if (!line)
+        return;
+    UpdateData(true);
+    ClearStatus();
+    CTapiAddress *address = GetSelectedAddress();
+    if (!address)
+        address = line->GetAddress(0);
+
+    CMakeCallParams params;
+    DWORD addressFlags = 0;
+    if (address) {
+        const auto caps = address->GetAddressCaps();
+        addressFlags = caps ? caps->dwAddrCapFlags : 0;
+        if (caps && (addressFlags & LINEADDRCAPFLAGS_PREDICTIVEDIALER)) {
+            CPredDialDlg predictive(this);
+            predictive.SetTimeout(caps->dwMaxNoAnswerTimeout);
+            predictive.SetStates(caps->dwPredictiveAutoTransferStates);
+            if (predictive.DoModal() == win::IDOK) {
+                params.SetPredictiveDialing(predictive.GetStates(), ToTapiString(predictive.GetTransferTo()),
+                                            predictive.GetTimeout());
+            }
+        }
+        if (address->GetAddressID() != 0)
+            params.SetAddress(address->GetAddressID());
+    }
+    if (win::IsCtrlKeyDown()) {
+        MakeCallExtended extended(number_, addressFlags);
+        if (extended.DoModal() != win::IDOK)
+            return;
+        params.SetCallingParty(ToTapiString(extended.GetCallingPartyId()), extended.GetClir(),
+                               extended.GetAutoOffHook());
+    }
+    // A number or id cut short would reach the wrong party: refuse the call instead.
+    if (!params.Fits()) {
+        ShowStatus("The transfer-to number and calling party id need %lu bytes; the call parameters hold %lu.",
+                   static_cast<unsigned long>(params.TextBytes()),
+                   static_cast<unsigned long>(CMakeCallParams::kTextSpace));
+        return;
+    }
+    LPLINECALLPARAMS block = params.Get();
+    if (params.HasParameters() && !block) {
+        ReportResult("lineMakeCall", LINEERR_NOMEM);
+        return;
+    }
+    const tapi_string destination = ToTapiString(number_);
+    CTapiCall *call = nullptr;
+    const DWORD result = line->MakeCall(&call, destination.c_str(), 0, block);
+    if (result != 0)
+        ReportResult("lineMakeCall", result);
 }
 
 void CPhoneDlg::OnPickup()
 {
-    // Picks up a call at the number typed.
+    CTapiAddress *address = GetSelectedAddress();
+    if (!address)
+        return;
+    UpdateData(true);
+    ClearStatus();
+    const tapi_string destination = ToTapiString(number_);
+    CTapiCall *call = nullptr;
+    ReportStoredOutcome("linePickup", address->Pickup(&call, destination.c_str(), nullptr));
 }
 
 void CPhoneDlg::OnUnpark()
 {
-    // Unparks the call parked at the number typed.
-}
-
-void CPhoneDlg::OnAccept()
-{
-    // Accepts the current call.
-}
-
-void CPhoneDlg::OnAnswer()
-{
-    // Answers the current call.
-}
-
-void CPhoneDlg::OnHangUp()
-{
-    // Drops the current call.
-}
-
-void CPhoneDlg::OnHold()
-{
-    // Holds the current call, or takes it off hold.
-}
-
-void CPhoneDlg::OnSwap()
-{
-    // Swaps the current call with its held or active partner.
-}
-
-void CPhoneDlg::OnDialDigits()
-{
-    // Dials or generates digits on the current call.
-}
-
-void CPhoneDlg::OnRedirect()
-{
-    // Redirects the current call to another number.
-}
-
-void CPhoneDlg::OnPark()
-{
-    // Parks the current call, directed or not.
-}
-
-void CPhoneDlg::OnComplete()
-{
-    // Asks for a completion mode and completes the current call.
-}
-
-void CPhoneDlg::OnMerge()
-{
-    // Completes a transfer between the current call and its partner.
-}
-
-void CPhoneDlg::OnConference()
-{
-    // Completes a transfer between the current call and its partner as a conference.
-}
-
-void CPhoneDlg::OnAddParty()
-{
-    // Adds a party to the current conference.
-}
-
-void CPhoneDlg::OnDropParty()
-{
-    // Removes the current call from its conference.
+    CTapiAddress *address = GetSelectedAddress();
+    if (!address)
+        return;
+    UpdateData(true);
+    ClearStatus();
+    const tapi_string parkedAt = ToTapiString(number_);
+    CTapiCall *call = nullptr;
+    ReportStoredOutcome("lineUnpark", address->Unpark(&call, parkedAt.c_str()));
 }
 
 void CPhoneDlg::OnAppSpecific()
 {
-    // Edits the application-specific value of the current call.
-}
-
-void CPhoneDlg::OnForward()
-{
-    // Opens the call forwarding list of the selected line.
-}
-
-void CPhoneDlg::OnTransfer()
-{
-    // Transfers the current call, blind or with a consultation call.
-}
-
-void CPhoneDlg::OnSetupConference()
-{
-    // Sets up a conference from the current call.
-}
-
-void CPhoneDlg::OnUserInfo()
-{
-    // Shows the user-to-user information of the current call.
-}
-
-void CPhoneDlg::OnCallData()
-{
-    // Shows the call data of the current call.
-}
-
-void CPhoneDlg::OnQosInfo()
-{
-    // Shows the quality of service of the current call.
-}
-
-void CPhoneDlg::OnIsdnInfo()
-{
-    // Shows the ISDN information of the current call.
-}
-
-void CPhoneDlg::OnConfList()
-{
-    // Lists the calls of the current conference.
+    ClearStatus();
+    CTapiCall *call = GetCurrentCall();
+    if (!call)
+        return;
+    CTapiLine *callLine = call->GetLine();
+    const HCALL handle = call->GetCallHandle();
+    CAppspecificDlg dialog(this);
+    if (const auto info = call->GetCallInfo())
+        dialog.SetValue(info->dwAppSpecific);
+    if (dialog.DoModal() != win::IDOK)
+        return;
+    if (!IsCallAlive(callLine, call, handle)) {
+        ReportResult("lineSetAppSpecific", LINEERR_INVALCALLHANDLE);
+        return;
+    }
+    if (!TakeOwnership({call}))
+        return;
+    // lineSetAppSpecific is synchronous: there is no reply to wait for.
+    const DWORD result = call->SetAppSpecific(dialog.GetValue());
+    if (result != 0)
+        ReportResult("lineSetAppSpecific", result);
 }
 
 void CPhoneDlg::OnFeatures()
 {
-    // Shows or hides the call features window.
+    auto *window = dynamic_cast<KCallFeatures *>(GetFeaturesWindow());
+    if (!window) {
+        window = new KCallFeatures(this);
+        window->Create();
+        AttachFeaturesWindow(window, [window](const tapi_string &text) { window->SetFeaturesText(ToQString(text)); });
+    } else if (window->isVisible()) {
+        window->hide();
+    } else {
+        window->show();
+    }
+    window->SetFeaturesText(ToQString(GetFeaturesText()));
+}
+
+void CPhoneDlg::OnComplete()
+{
+    // Call completion comes with its window.
+}
+
+void CPhoneDlg::OnForward()
+{
+    // Call forwarding comes with its list window.
+}
+
+void CPhoneDlg::OnTransfer()
+{
+    // Transfer comes with its dialogs.
+}
+
+void CPhoneDlg::OnSetupConference()
+{
+    // Conference set-up comes with its dialogs.
+}
+
+void CPhoneDlg::OnUserInfo()
+{
+    // User-to-user information comes with its window.
+}
+
+void CPhoneDlg::OnCallData()
+{
+    // Call data comes with its window.
+}
+
+void CPhoneDlg::OnQosInfo()
+{
+    // Quality of service comes with its window.
+}
+
+void CPhoneDlg::OnIsdnInfo()
+{
+    // ISDN information comes with its window.
+}
+
+void CPhoneDlg::OnConfList()
+{
+    // The conference list comes with its window.
 }
 
 void CPhoneDlg::OnAgent()
 {
-    // Opens the agent state window of the selected address.
+    // The agent state window comes later.
 }
 
 void CPhoneDlg::OnPhone()
 {
-    // Opens the phone device window of the selected line.
+    // The phone features window comes later.
 }

@@ -1,0 +1,84 @@
+// Commands on two calls of the line: the partner search, the owner step on
+// both calls in order, and the "Unable to locate two calls" reports.
+#include "CommandsTestSupport.h"
+
+#include "CTapiCall.h"
+#include "CTapiLine.h"
+
+namespace {
+
+using TwoCallCommandsTest = CommandsTest;
+
+class SwapTest : public CommandsTest {
+protected:
+    // Two answered calls; the first goes on hold when the second is made.
+    bool TwoCalls()
+    {
+        if (!StartWithLine() || !ConnectedCall())
+            return false;
+        first_ = CurrentHandle();
+        if (!ConnectedCall())
+            return false;
+        second_ = CurrentHandle();
+        return WaitFor([&] { return Line(0)->FindCallByState(LINECALLSTATE_ONHOLD, 0) != nullptr; });
+    }
+
+    HCALL first_ = 0;
+    HCALL second_ = 0;
+};
+
+TEST_F(SwapTest, SwapsFromTheActiveAndFromTheHeldCall)
+{
+    ASSERT_TRUE(TwoCalls());
+    ASSERT_NE(first_, second_);
+    Recorder().clear();
+    ASSERT_TRUE(Click(IDC_SWAP));
+    const exchange::RecordedCall swap = Last("lineSwapHold");
+    EXPECT_EQ(swap.number("hActiveCall"), second_);
+    EXPECT_EQ(swap.number("hHeldCall"), first_);
+    // The owner step takes the held call first.
+    const auto owners = Recorder().calls("lineSetCallPrivilege");
+    ASSERT_EQ(owners.size(), 2u);
+    EXPECT_EQ(owners[0].number("hCall"), first_);
+    EXPECT_EQ(owners[1].number("hCall"), second_);
+    EXPECT_EQ(Status(), "");
+
+    // Now the current call (the second) is the held one: its partner is the active first call.
+    ASSERT_TRUE(WaitFor([&] {
+        return Line(0)->FindCall(first_)->GetCallState() == LINECALLSTATE_CONNECTED &&
+               Line(0)->FindCall(second_)->GetCallState() == LINECALLSTATE_ONHOLD && Enabled(IDC_SWAP);
+    }));
+    ASSERT_EQ(CurrentHandle(), second_);
+    ASSERT_TRUE(Click(IDC_SWAP));
+    const exchange::RecordedCall back = Last("lineSwapHold");
+    EXPECT_EQ(back.number("hActiveCall"), first_);
+    EXPECT_EQ(back.number("hHeldCall"), second_);
+}
+
+TEST_F(SwapTest, AFailureIsReported)
+{
+    ASSERT_TRUE(TwoCalls());
+    Faults().failNext("lineSwapHold", LINEERR_INVALCALLSTATE);
+    ASSERT_TRUE(Click(IDC_SWAP));
+    EXPECT_EQ(Status(), "lineSwapHold (0x8000001c) Call not in proper state");
+}
+
+TEST_F(TwoCallCommandsTest, WithoutAPartnerEachCommandSaysWhatItLookedFor)
+{
+    ASSERT_TRUE(StartWithLine());
+    ASSERT_TRUE(ConnectedCall());
+    Recorder().clear();
+    Window().OnSwap();
+    EXPECT_EQ(Status(), "Unable to locate two calls with lineSwapHold ability.");
+    Window().OnMerge();
+    EXPECT_EQ(Status(), "Unable to locate two calls with lineCompleteTransfer ability");
+    Window().OnAddParty();
+    EXPECT_EQ(Status(), "Unable to locate two calls with lineAddToConference ability");
+    Window().OnConference();
+    EXPECT_EQ(Status(), "Unable to locate two calls with lineCompleteTransfer ability");
+    for (const char *function : {"lineSetCallPrivilege", "lineSwapHold", "lineCompleteTransfer", "lineAddToConference",
+                                 "linePrepareAddToConferenceW"})
+        EXPECT_EQ(Count(function), 0u) << function;
+}
+
+} // namespace
