@@ -126,13 +126,12 @@ void CPhoneDlg::OnFeatures()
     auto *window = dynamic_cast<KCallFeatures *>(GetFeaturesWindow());
     if (!window) {
         window = new KCallFeatures(this);
-        window->Create();
         AttachFeaturesWindow(window, [window](const tapi_string &text) { window->SetFeaturesText(ToQString(text)); });
-    } else if (window->isVisible()) {
-        window->hide();
-    } else {
-        window->show();
     }
+    if (!window->IsCreated())
+        window->Create();
+    else
+        window->setVisible(!window->isVisible());
     window->SetFeaturesText(ToQString(GetFeaturesText()));
 }
 
