@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -98,6 +99,56 @@ void BM_CallStateToScreen(benchmark::State &state)
     EndSession(window);
 }
 BENCHMARK(BM_CallStateToScreen)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
+
+// The same way without a window: from the hang-up until the call object holds
+// the new state, so the window's share of the figure above can be told apart.
+void BM_CallStateToObject(benchmark::State &state)
+{
+    win::testing::ResetPlatform();
+    tapi32::Runtime::instance().resetExchange(exchange::Topology::standard());
+    Exchange().recorder().setEnabled(false);
+    GetMainApp().StartSession();
+    GetMainApp().SetMainWindowHandle(win::WindowHandle::Null);
+    CTapiLine *line = GetTapiConnection()->GetLine(0);
+    line->Open(LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_INTERACTIVEVOICE);
+    const auto spinUntil = [](const std::function<bool()> &condition) {
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (!condition()) {
+            if (Clock::now() > deadline)
+                return false;
+        }
+        return true;
+    };
+    std::vector<double> samples;
+    for (auto _ : state) {
+        const exchange::LegId leg = Exchange().incomingCall(0, 0, u"5550100", u"Clara Diaz");
+        CTapiCall *call = nullptr;
+        if (!spinUntil([&] {
+                call = line->GetCallCount() ? line->GetCall(0) : nullptr;
+                return call && call->GetCallState() == LINECALLSTATE_OFFERING;
+            })) {
+            state.SkipWithError("the call did not arrive");
+            break;
+        }
+        const auto start = Clock::now();
+        Exchange().remoteHangUp(leg);
+        if (!spinUntil([&] { return call->GetCallState() == LINECALLSTATE_DISCONNECTED; })) {
+            state.SkipWithError("the state did not arrive");
+            break;
+        }
+        const std::chrono::duration<double> elapsed = Clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        samples.push_back(elapsed.count() * 1e6);
+        GetTapiConnection()->WaitForReply(call->Drop(), kTapiReplyTimeout);
+        spinUntil([&] { return call->GetCallState() == LINECALLSTATE_IDLE; });
+        call->Deallocate();
+        spinUntil([&] { return line->GetCallCount() == 0; });
+    }
+    ReportMedian(state, samples);
+    std::unique_ptr<CPhoneDlg> none;
+    EndSession(none);
+}
+BENCHMARK(BM_CallStateToObject)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
 
 // Only the window's part: refreshing the display of a call.
 void BM_ShowCall(benchmark::State &state)

@@ -177,6 +177,7 @@ private:
     // Call display (PhoneDlgCalls.cpp).
     void OnCallSpin(int step);
     void ResetCallTexts();
+    /// The data-dependent buttons; all disabled without call information.
     void ShowDetailButtons(const LINECALLINFO *info, DWORD features);
     void DeallocateCall(CTapiCall *call);
     void SetFeaturesText(tapi_string text);

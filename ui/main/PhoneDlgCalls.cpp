@@ -12,6 +12,7 @@
 #include "CTapiAddress.h"
 #include "CTapiCall.h"
 #include "CTapiLine.h"
+#include "TapiCallTexts.h"
 
 #include <algorithm>
 #include <array>
@@ -134,14 +135,13 @@ void CPhoneDlg::ResetCallTexts()
 void CPhoneDlg::ShowCall(int index)
 {
     ResetCallTexts();
-    UpdateCallButtons(0, 0, 0);
-    for (int id : {IDC_USERINFO, IDC_CALLDATA, IDC_QOSINFO, IDC_ISDNINFO})
-        EnableDlgItem(id, false);
     if (index < 0 || index >= static_cast<int>(calls_.size())) {
         if (GetCurrentCall()) {
             ShowCall(currentCall_);
             return;
         }
+        UpdateCallButtons(0, 0, 0);
+        ShowDetailButtons(nullptr, 0);
         UpdateData(false);
         return;
     }
@@ -155,10 +155,14 @@ void CPhoneDlg::ShowCall(int index)
     if (status)
         texts_.features = Hex(status->dwCallFeatures);
     EnableDlgItem(IDC_FEATURES);
-    SetFeaturesText(call->GetCallFeaturesText());
+    SetFeaturesText(status ? TapiCallFeaturesText(status->dwCallFeatures, status->dwCallFeatures2)
+                           : TapiCallFeaturesText(0, 0));
     // Without both structures the commands stay disabled; the fields show what
-    // is known of this call, never what was shown of another one.
+    // is known of this call, never what was shown of another one. Each button
+    // is set once, to its final state, so that only what changes is redrawn.
     if (!info || !status) {
+        UpdateCallButtons(0, 0, 0);
+        ShowDetailButtons(nullptr, 0);
         UpdateData(false);
         return;
     }
@@ -220,6 +224,11 @@ void CPhoneDlg::UpdateCallButtons(DWORD features, DWORD features2, DWORD transfe
 
 void CPhoneDlg::ShowDetailButtons(const LINECALLINFO *info, DWORD features)
 {
+    if (!info) {
+        for (int id : {IDC_USERINFO, IDC_CALLDATA, IDC_QOSINFO, IDC_ISDNINFO})
+            EnableDlgItem(id, false);
+        return;
+    }
     EnableDlgItem(IDC_USERINFO, info->dwUserUserInfoSize > 0 ||
                                     (features & (LINECALLFEATURE_SENDUSERUSER | LINECALLFEATURE_RELEASEUSERUSERINFO)));
     EnableDlgItem(IDC_CALLDATA, info->dwCallDataSize > 0 || (features & LINECALLFEATURE_SETCALLDATA));
@@ -233,12 +242,7 @@ void CPhoneDlg::UpdateDetailButtons(CTapiCall *call)
 {
     const auto info = call ? call->GetCallInfo(true) : nullptr;
     const auto status = call ? call->GetCallStatus() : nullptr;
-    if (!info || !status) {
-        for (int id : {IDC_USERINFO, IDC_CALLDATA, IDC_QOSINFO, IDC_ISDNINFO})
-            EnableDlgItem(id, false);
-        return;
-    }
-    ShowDetailButtons(info.get(), status->dwCallFeatures);
+    ShowDetailButtons(info && status ? info.get() : nullptr, status ? status->dwCallFeatures : 0);
 }
 
 void CPhoneDlg::SetFeaturesText(tapi_string text)

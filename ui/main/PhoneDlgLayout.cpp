@@ -169,12 +169,10 @@ QLabel *FieldLook(QWidget *widget)
     if (!label)
         return nullptr;
     label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
 
-// A display field: sunken, selectable (engineers copy ids and numbers), and of
-// a width that does not follow its text, so the window stays still while calls change.
+// A display field: sunken, and of a width that does not follow its text, so the window stays still while calls change.
 void MakeField(QWidget *widget, int minimumCharacters)
 {
     if (QLabel *label = FieldLook(widget)) {
