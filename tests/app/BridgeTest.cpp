@@ -34,6 +34,18 @@ protected:
         return line ? line->GetCall(0) : nullptr;
     }
 
+    /// Waits, without handling messages, until an event thread stands in a send.
+    static bool WaitForQueuedSend()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (win::MessageQueue::Instance().QueuedSent() == 0) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::yield();
+        }
+        return true;
+    }
+
     /// Waits until the window has handled `count` messages of a kind.
     bool WaitForMessages(win::UINT message, std::size_t count)
     {
@@ -75,13 +87,9 @@ TEST_F(EventBridgeTest, TheEventThreadWaitsWhileTheWindowHandlesASend)
 {
     OpenLine(0);
     leg = Exchange().incomingCall(0, 0, u"5550100", u"Clara Diaz");
-    Exchange().waitIdle();
     // The line event thread is held in its send to the window.
-    auto &queue = win::MessageQueue::Instance();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (queue.QueuedSent() == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    EXPECT_EQ(queue.QueuedSent(), 1u);
+    ASSERT_TRUE(WaitForQueuedSend());
+    EXPECT_EQ(win::MessageQueue::Instance().QueuedSent(), 1u);
     EXPECT_TRUE(spy->received.empty());
     ASSERT_TRUE(WaitForMessages(WM_TAPI_CALLCHANGED, 1));
 }
@@ -96,6 +104,10 @@ TEST_F(EventBridgeTest, CallInformationFlashesItsButtonsAfterTheDisplayIsRefresh
                                               info.userUserInfo = {1, 2, 3};
                                               info.callData = {4};
                                           }));
+    // Not handling messages until the event thread stands in its send: by then
+    // it has posted the flashes, and the send still goes first.
+    ASSERT_TRUE(WaitForQueuedSend());
+    EXPECT_EQ(win::MessageQueue::Instance().QueuedPosted(), 2u);
     ASSERT_TRUE(WaitForMessages(WM_FLASH_CONTROL, 2));
     ASSERT_EQ(spy->received.size(), 3u);
     EXPECT_EQ(spy->received[0].message, WM_TAPI_CALLCHANGED);
@@ -115,8 +127,9 @@ TEST_F(EventBridgeTest, IsdnInformationFlashesOneButtonWhateverChanged)
             info.lowLevelComp = {7};
             info.appSpecific += 1;
         }));
+        // The flashes are posted before the change is sent.
+        EXPECT_TRUE(WaitForQueuedSend());
         EXPECT_TRUE(WaitForMessages(WM_TAPI_CALLCHANGED, 1));
-        // Posted messages follow the send; give them a round to arrive.
         WaitFor([] { return win::MessageQueue::Instance().QueuedPosted() == 0; });
         std::vector<win::WPARAM> ids;
         for (const Received &entry : Messages(WM_FLASH_CONTROL))
