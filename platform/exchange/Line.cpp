@@ -1,5 +1,6 @@
 #include "exchange/Line.h"
 
+#include <bit>
 #include <cstddef>
 
 namespace exchange {
@@ -56,6 +57,37 @@ VarStruct Line::addressStatus(DWORD address, const CallCounts &counts) const
     s.dwNumOnHoldPendCalls = counts.onHoldPending;
     s.dwAddressFeatures = config_.addresses.at(address).caps.dwAddressFeatures;
     return VarStruct::of(s);
+}
+
+LONG Line::checkDevStatus(DWORD statusToChange) const
+{
+    if (!std::has_single_bit(statusToChange) || !(config_.caps.dwSettableDevStatus & statusToChange))
+        return LINEERR_INVALPARAM;
+    return 0;
+}
+
+void Line::setDevStatus(DWORD statusToChange, bool on, std::vector<Event> &out)
+{
+    const DWORD before = devStatusFlags_;
+    devStatusFlags_ = on ? (before | statusToChange) : (before & ~statusToChange);
+    if (before == devStatusFlags_)
+        return;
+    DWORD state = LINEDEVSTATE_OTHER;
+    switch (statusToChange) {
+    case LINEDEVSTATUSFLAGS_CONNECTED:
+        state = on ? LINEDEVSTATE_CONNECTED : LINEDEVSTATE_DISCONNECTED;
+        break;
+    case LINEDEVSTATUSFLAGS_MSGWAIT:
+        state = on ? LINEDEVSTATE_MSGWAITON : LINEDEVSTATE_MSGWAITOFF;
+        break;
+    case LINEDEVSTATUSFLAGS_INSERVICE:
+        state = on ? LINEDEVSTATE_INSERVICE : LINEDEVSTATE_OUTOFSERVICE;
+        break;
+    case LINEDEVSTATUSFLAGS_LOCKED:
+        state = LINEDEVSTATE_LOCK;
+        break;
+    }
+    out.push_back(Event::lineState(id_, state));
 }
 
 } // namespace exchange

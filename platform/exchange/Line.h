@@ -2,10 +2,13 @@
 #ifndef DIALWERK_EXCHANGE_LINE_H
 #define DIALWERK_EXCHANGE_LINE_H
 
+#include "exchange/Events.h"
 #include "exchange/Topology.h"
 #include "exchange/VarStruct.h"
 
 #include <tapi.h>
+
+#include <vector>
 
 namespace exchange {
 
@@ -44,6 +47,11 @@ public:
 
     DWORD devStatusFlags() const { return devStatusFlags_; }
     void setDevStatusFlags(DWORD flags) { devStatusFlags_ = flags; }
+    /// Whether one settable LINEDEVSTATUSFLAGS_ bit may be changed: 0 or
+    /// LINEERR_INVALPARAM.
+    LONG checkDevStatus(DWORD statusToChange) const;
+    /// Sets or clears it; LINE_LINEDEVSTATE follows when it changed.
+    void setDevStatus(DWORD statusToChange, bool on, std::vector<Event> &out);
 
 private:
     DWORD id_;

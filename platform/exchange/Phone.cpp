@@ -234,6 +234,15 @@ LONG Phone::setLamp(DWORD button, DWORD lampMode, std::vector<Event> *out)
     return 0;
 }
 
+void Phone::showCallAppearance(DWORD lampMode, std::vector<Event> &out)
+{
+    const auto &buttons = config_.buttons;
+    const auto lamp = std::find_if(buttons.begin(), buttons.end(),
+                                   [](const ButtonConfig &b) { return b.function == PHONEBUTTONFUNCTION_CALLAPP; });
+    if (lamp != buttons.end())
+        setLamp(DWORD(lamp - buttons.begin()), lampMode, &out);
+}
+
 std::string Phone::displayText() const
 {
     const size_t end = display_.find_last_not_of(' ');

@@ -40,6 +40,8 @@ public:
     LONG setRing(DWORD ringMode, DWORD volume, std::vector<Event> *out);
     LONG setDisplay(DWORD row, DWORD column, const std::string &text, std::vector<Event> *out);
     LONG setLamp(DWORD button, DWORD lampMode, std::vector<Event> *out);
+    /// Sets the lamp of the first call-appearance button, if there is one.
+    void showCallAppearance(DWORD lampMode, std::vector<Event> &out);
 
     DWORD hookSwitchMode(DWORD device) const;
     /// A removed phone keeps its identifier but serves nobody.

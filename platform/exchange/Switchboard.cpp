@@ -2,6 +2,7 @@
 
 #include "exchange/CallFeatures.h"
 #include "exchange/DialString.h"
+#include "exchange/FarEnd.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,7 +14,6 @@ namespace {
 constexpr DWORD kActiveStates = LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_PROCEEDING |
                                 LINECALLSTATE_RINGBACK | LINECALLSTATE_BUSY | LINECALLSTATE_CONNECTED;
 constexpr DWORD kPendingHoldStates = LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_ONHOLDPENDCONF;
-constexpr DWORD kRinging = LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING;
 constexpr Millis kFirstRing{500};
 constexpr Millis kRingCycle{6000};
 
@@ -60,13 +60,8 @@ void Switchboard::showOnPhone(DWORD line)
     Phone *p = phoneId ? phone(*phoneId) : nullptr;
     if (!p)
         return;
-    // The first call-appearance button shows the line: flashing while a call
-    // rings, winking while one is held, steady while one is in progress.
-    const auto &buttons = p->config().buttons;
-    const auto lamp = std::find_if(buttons.begin(), buttons.end(),
-                                   [](const ButtonConfig &b) { return b.function == PHONEBUTTONFUNCTION_CALLAPP; });
-    if (lamp == buttons.end())
-        return;
+    // Flashing while a call rings, winking while one is held, steady while
+    // one is in progress.
     DWORD mode = PHONELAMPMODE_OFF;
     for (LegId id : legsOn(line, std::nullopt)) {
         const DWORD state = leg(id)->state();
@@ -79,7 +74,7 @@ void Switchboard::showOnPhone(DWORD line)
         else
             mode = PHONELAMPMODE_STEADY;
     }
-    p->setLamp(DWORD(lamp - buttons.begin()), mode, &out_);
+    p->showCallAppearance(mode, out_);
 }
 
 // ---- queries ----
@@ -291,7 +286,7 @@ void Switchboard::route(Leg &caller, const std::u16string &digits)
     }
     for (const ExternalNumber &e : externals_) {
         if (e.number == digits) {
-            routeExternal(caller, e);
+            FarEnd(*this).dialed(caller, e);
             return;
         }
     }
@@ -342,68 +337,6 @@ void Switchboard::ringFor(LegId id, DWORD count)
         out_.push_back(Event::lineState(l->line(), LINEDEVSTATE_RINGING, 1, count));
         ringFor(id, count + 1);
     });
-}
-
-void Switchboard::routeExternal(Leg &caller, const ExternalNumber &number)
-{
-    Connection &conn = *connection(caller.connection());
-    conn.external = ExternalParty{number.number, number.name, number.behaviour, number.delay, false};
-    caller.changeInfo(LINECALLINFOSTATE_CALLEDID | LINECALLINFOSTATE_TRUNK, out_, [&](CallInfoData &i) {
-        i.called = PartyId::of(number.number, number.name);
-        i.trunk = 1;
-    });
-    const ConnectionId cid = conn.id;
-    const LegId lid = caller.id();
-    switch (number.behaviour) {
-    case ExternalBehaviour::Busy:
-        setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
-        return;
-    case ExternalBehaviour::Unreachable:
-        setState(caller, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_UNREACHABLE);
-        return;
-    case ExternalBehaviour::CallBack: {
-        setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
-        const DWORD line = caller.line(), address = caller.address();
-        const PartyId party = PartyId::of(number.number, number.name);
-        // The call back is the far end's own: it does not end with the busy call.
-        scheduler_.schedule(number.delay, [this, line, address, party] {
-            if (!lines_[line].removed())
-                incomingCall(line, address, party, LINEMEDIAMODE_INTERACTIVEVOICE);
-        });
-        return;
-    }
-    case ExternalBehaviour::NoAnswer:
-        setState(caller, LINECALLSTATE_RINGBACK, 0);
-        return;
-    case ExternalBehaviour::Answer:
-        setState(caller, LINECALLSTATE_RINGBACK, 0);
-        conn.timer = scheduler_.schedule(number.delay, [this, cid] { externalAnswers(cid); });
-        return;
-    case ExternalBehaviour::Reject:
-        setState(caller, LINECALLSTATE_RINGBACK, 0);
-        conn.timer = scheduler_.schedule(number.delay, [this, cid, lid] {
-            if (Connection *c = connection(cid)) {
-                c->timer = 0;
-                remoteReject(lid);
-            }
-        });
-        return;
-    }
-}
-
-void Switchboard::externalAnswers(ConnectionId cid)
-{
-    Connection *c = connection(cid);
-    if (!c || !c->external || c->legs.empty())
-        return;
-    c->timer = 0;
-    c->external->answered = true;
-    Leg &l = *leg(c->legs.front());
-    if (!(l.state() & (LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING)))
-        return;
-    const PartyId far = PartyId::of(c->external->number, c->external->name);
-    l.changeInfo(LINECALLINFOSTATE_CONNECTEDID, out_, [&](CallInfoData &i) { i.connected = far; });
-    setState(l, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
 }
 
 // ---- answering ----
@@ -673,109 +606,12 @@ void Switchboard::releaseUserUserInfo(LegId id)
 LONG Switchboard::checkLineDevStatus(DWORD line, DWORD statusToChange) const
 {
     const Line *l = this->line(line);
-    if (!l)
-        return LINEERR_BADDEVICEID;
-    if (!std::has_single_bit(statusToChange) || !(l->config().caps.dwSettableDevStatus & statusToChange))
-        return LINEERR_INVALPARAM;
-    return 0;
+    return l ? l->checkDevStatus(statusToChange) : LINEERR_BADDEVICEID;
 }
 
 void Switchboard::setLineDevStatus(DWORD line, DWORD statusToChange, bool on)
 {
-    Line &l = lines_[line];
-    const DWORD before = l.devStatusFlags();
-    const DWORD after = on ? (before | statusToChange) : (before & ~statusToChange);
-    if (before == after)
-        return;
-    l.setDevStatusFlags(after);
-    DWORD state = LINEDEVSTATE_OTHER;
-    switch (statusToChange) {
-    case LINEDEVSTATUSFLAGS_CONNECTED:
-        state = on ? LINEDEVSTATE_CONNECTED : LINEDEVSTATE_DISCONNECTED;
-        break;
-    case LINEDEVSTATUSFLAGS_MSGWAIT:
-        state = on ? LINEDEVSTATE_MSGWAITON : LINEDEVSTATE_MSGWAITOFF;
-        break;
-    case LINEDEVSTATUSFLAGS_INSERVICE:
-        state = on ? LINEDEVSTATE_INSERVICE : LINEDEVSTATE_OUTOFSERVICE;
-        break;
-    case LINEDEVSTATUSFLAGS_LOCKED:
-        state = LINEDEVSTATE_LOCK;
-        break;
-    }
-    out_.push_back(Event::lineState(line, state, 0, 0));
-}
-
-// ---- the world outside ----
-
-LegId Switchboard::incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)
-{
-    Connection &c = newConnection();
-    c.external = ExternalParty{caller.number, caller.name, ExternalBehaviour::Answer, Millis(0), true};
-    Leg &l = newLeg(line, address, c);
-    CallInfoData &info = l.infoForSetup();
-    info.origin = LINECALLORIGIN_EXTERNAL;
-    info.reason = LINECALLREASON_DIRECT;
-    info.mediaMode = mediaMode;
-    info.caller = caller;
-    info.called = partyOf(l);
-    info.trunk = 1;
-    setState(l, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
-    l.markAnnounced();
-    out_.push_back(
-        Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));
-    ringFor(l.id(), 1);
-    return l.id();
-}
-
-Leg *Switchboard::externalLeg(LegId id, DWORD states)
-{
-    Leg *l = leg(id);
-    Connection *c = l ? connection(l->connection()) : nullptr;
-    if (!c || !c->external || !(l->state() & states))
-        return nullptr;
-    // Whatever the far end was going to do on its own is superseded.
-    if (c->timer)
-        scheduler_.cancel(c->timer);
-    c->timer = 0;
-    return l;
-}
-
-LONG Switchboard::remoteAnswer(LegId id)
-{
-    Leg *l = externalLeg(id, kRinging);
-    if (!l)
-        return LINEERR_INVALCALLSTATE;
-    externalAnswers(l->connection());
-    return 0;
-}
-
-LONG Switchboard::remoteHangUp(LegId id)
-{
-    Leg *l = externalLeg(id, ~DWORD(LINECALLSTATE_IDLE | LINECALLSTATE_DISCONNECTED));
-    if (!l)
-        return LINEERR_INVALCALLSTATE;
-    cancelGeneration(*l);
-    setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL);
-    return 0;
-}
-
-LONG Switchboard::remoteBusy(LegId id)
-{
-    Leg *l = externalLeg(id, kRinging);
-    if (!l)
-        return LINEERR_INVALCALLSTATE;
-    setState(*l, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
-    return 0;
-}
-
-LONG Switchboard::remoteReject(LegId id)
-{
-    Leg *l = externalLeg(id, kRinging);
-    if (!l)
-        return LINEERR_INVALCALLSTATE;
-    setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_REJECT);
-    return 0;
+    lines_[line].setDevStatus(statusToChange, on, out_);
 }
 
 // ---- lifetime ----

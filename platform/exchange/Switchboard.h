@@ -8,6 +8,7 @@
 #include "exchange/Clock.h"
 #include "exchange/Connection.h"
 #include "exchange/Events.h"
+#include "exchange/FarEnd.h"
 #include "exchange/Leg.h"
 #include "exchange/Line.h"
 #include "exchange/Phone.h"
@@ -114,11 +115,14 @@ public:
     }
 
     // ---- the world outside (control interface) ----
-    LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode);
-    LONG remoteAnswer(LegId leg);
-    LONG remoteHangUp(LegId leg);
-    LONG remoteBusy(LegId leg);
-    LONG remoteReject(LegId leg);
+    LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)
+    {
+        return FarEnd(*this).calls(line, address, caller, mediaMode);
+    }
+    LONG remoteAnswer(LegId leg) { return FarEnd(*this).answer(leg); }
+    LONG remoteHangUp(LegId leg) { return FarEnd(*this).hangUp(leg); }
+    LONG remoteBusy(LegId leg) { return FarEnd(*this).busy(leg); }
+    LONG remoteReject(LegId leg) { return FarEnd(*this).reject(leg); }
 
     // ---- lifetime ----
     /// An application took or gave up a handle to the leg.
@@ -133,19 +137,17 @@ public:
     void collect();
 
 private:
+    // The outside world works on the same legs and connections.
+    friend class FarEnd;
+
     Leg &newLeg(DWORD line, DWORD address, Connection &c);
     Connection &newConnection();
     void route(Leg &caller, const std::u16string &digits);
-    void routeExternal(Leg &caller, const ExternalNumber &number);
     void ringExtension(Leg &caller, DWORD line, DWORD address);
     /// Reports ring `count` (LINEDEVSTATE_RINGING) of an offered call in due
     /// time, and the rings after it while the call stays offered.
     void ringFor(LegId leg, DWORD count);
     void connectLegs(Leg &a, Leg &b);
-    void externalAnswers(ConnectionId c);
-    /// A leg in one of `states` whose far end is outside, with the far end's
-    /// own pending behaviour cancelled; null otherwise.
-    Leg *externalLeg(LegId leg, DWORD states);
     void disconnectOthers(Leg &from, DWORD mode, const std::vector<uint8_t> &uui);
     void cancelGeneration(Leg &leg);
     /// Removes a leg from its connection and from the exchange.
