@@ -1,5 +1,6 @@
-// Commands on two calls of the line: the partner search, the owner step on
-// both calls in order, and the "Unable to locate two calls" reports.
+// Commands on two calls of the line and on conferences: the partner search,
+// the owner step on both calls in order, and the "Unable to locate two calls"
+// reports.
 #include "CommandsTestSupport.h"
 
 #include "CTapiCall.h"
@@ -79,6 +80,18 @@ TEST_F(TwoCallCommandsTest, WithoutAPartnerEachCommandSaysWhatItLookedFor)
     for (const char *function : {"lineSetCallPrivilege", "lineSwapHold", "lineCompleteTransfer", "lineAddToConference",
                                  "linePrepareAddToConferenceW"})
         EXPECT_EQ(Count(function), 0u) << function;
+}
+
+TEST_F(TwoCallCommandsTest, DropPartyRemovesTheCurrentCallFromItsConference)
+{
+    ASSERT_TRUE(StartWithLine());
+    ASSERT_TRUE(ConnectedCall());
+    const HCALL handle = CurrentHandle();
+    Faults().failNext("lineRemoveFromConference", LINEERR_INVALCALLSTATE);
+    Window().OnDropParty();
+    EXPECT_EQ(Last("lineRemoveFromConference").number("hCall"), handle);
+    EXPECT_EQ(Last("lineSetCallPrivilege").number("hCall"), handle);
+    EXPECT_EQ(Status(), "lineRemoveFromConference (0x8000001c) Call not in proper state");
 }
 
 } // namespace

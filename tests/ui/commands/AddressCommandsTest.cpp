@@ -1,6 +1,7 @@
-// "Ma&ke Call": the destination and country code, the call parameter block the
-// address, the predictive dialer and the extended dialog ask for, and how
-// failures and parameters that do not fit are reported.
+// The commands on the selected address. "Ma&ke Call": the destination and
+// country code, the call parameter block the address, the predictive dialer
+// and the extended dialog ask for, and how failures and parameters that do not
+// fit are reported. "&Pickup..." and "&Unpark...": the number typed.
 #include "CommandsTestSupport.h"
 
 #include <ui/main/MakeCallExtended.h>
@@ -261,6 +262,38 @@ TEST_F(PredictiveMakeCallTest, TextsFollowOneAnotherUpToTheEndOfTheBlock)
     EXPECT_EQ(Field(call, kCallingIdOffset), 180u + 42u);
     EXPECT_EQ(Field(call, kCallingIdSize), 458u);
     EXPECT_EQ(TextAt(call, kCallingIdSize, kCallingIdOffset), callingId.toStdU16String());
+}
+
+// Extension 201's address can also pick up and unpark calls.
+class PickupUnparkTest : public CommandsTest {
+protected:
+    exchange::Topology Topology() const override
+    {
+        exchange::Topology topology = exchange::Topology::standard();
+        topology.lines[0].addresses[0].caps.dwAddressFeatures |= LINEADDRFEATURE_PICKUP | LINEADDRFEATURE_UNPARK;
+        return topology;
+    }
+};
+
+TEST_F(PickupUnparkTest, TakeTheNumberTypedAndReportFailures)
+{
+    ASSERT_TRUE(StartWithLine());
+    ASSERT_TRUE(TypeNumber(QStringLiteral("202")));
+    Faults().failNext("linePickupW", LINEERR_INVALADDRESS);
+    ASSERT_TRUE(Click(IDC_PICKUP));
+    const exchange::RecordedCall pickup = Last("linePickupW");
+    EXPECT_EQ(pickup.number("dwAddressID"), 0u);
+    EXPECT_EQ(pickup.text("lpszDestAddress"), "202");
+    EXPECT_TRUE(pickup.isNull("lpszGroupID"));
+    EXPECT_EQ(Status(), "linePickup (0x80000010) Invalid Address");
+
+    ASSERT_TRUE(TypeNumber(QStringLiteral("291")));
+    Faults().failNext("lineUnparkW", LINEERR_INVALPARKID);
+    ASSERT_TRUE(Click(IDC_UNPARK));
+    const exchange::RecordedCall unpark = Last("lineUnparkW");
+    EXPECT_EQ(unpark.number("dwAddressID"), 0u);
+    EXPECT_EQ(unpark.text("lpszDestAddress"), "291");
+    EXPECT_EQ(Status(), "lineUnpark (0x80000033) Invalid Park ID");
 }
 
 } // namespace
