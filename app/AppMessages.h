@@ -22,10 +22,13 @@ inline constexpr win::UINT WM_FLASH_CONTROL = 0x8068;
 inline constexpr win::UINT WM_TAPI_LINECREATED = 0x8069;
 /// Posted to the main window: wParam the device id of a line that was removed.
 inline constexpr win::UINT WM_TAPI_LINEREMOVED = 0x806A;
-/// Sent to the main window before a line drops its call objects because it was
-/// closed (LINE_CLOSE, or a close by the program): wParam the line object. The
-/// window forgets the line's calls before they are deleted.
-inline constexpr win::UINT WM_TAPI_LINECLOSED = 0x806B;
+/// Sent to the main window when a line is closed (LINE_CLOSE, or a close by the
+/// program), before the line deletes its call objects: wParam the line object.
+/// The window forgets the line's calls while they still exist.
+inline constexpr win::UINT WM_TAPI_LINECLOSING = 0x806B;
+/// Sent to the main window once the line is closed and its calls are gone:
+/// wParam the line object.
+inline constexpr win::UINT WM_TAPI_LINECLOSED = 0x806C;
 /// Sent to the main window, which posts it on to the address's agent window:
 /// wParam the address object, lParam the LINEAGENTSTATUS_ bits.
 inline constexpr win::UINT WM_TAPI_AGENTCHANGED = 0x80C8;

@@ -64,7 +64,9 @@ void CMyLine::OnClose()
 {
     // The library deletes the call objects here, on the event thread when TAPI
     // closed the line; the main window holds pointers to them and must let go
-    // first, so this message goes before the library's part, not after it.
-    SendToMainWindow(WM_TAPI_LINECLOSED, ObjectParam(this));
+    // first, so one message goes before the library's part. The window shows
+    // the line closed only after the second, when the line is closed indeed.
+    SendToMainWindow(WM_TAPI_LINECLOSING, ObjectParam(this));
     CTapiLine::OnClose();
+    SendToMainWindow(WM_TAPI_LINECLOSED, ObjectParam(this));
 }

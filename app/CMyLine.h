@@ -20,7 +20,7 @@ public:
     void OnDeviceCreated() override;
     /// Posts WM_TAPI_LINEREMOVED with the device id.
     void OnDeviceRemoved() override;
-    /// Sends WM_TAPI_LINECLOSED first, so the windows forget the line's calls,
-    /// then lets the library drop and delete them.
+    /// Sends WM_TAPI_LINECLOSING, so the windows forget the line's calls, lets
+    /// the library close the line and delete them, then sends WM_TAPI_LINECLOSED.
     void OnClose() override;
 };

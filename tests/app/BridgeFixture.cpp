@@ -14,15 +14,17 @@
 
 SpyWindow::SpyWindow()
 {
-    for (win::UINT message :
-         {WM_TAPI_NEWCALL, WM_TAPI_CALLCHANGED, WM_TAPI_ADDRESSCHANGED, WM_TAPI_LINECHANGED, WM_FLASH_CONTROL,
-          WM_TAPI_LINECREATED, WM_TAPI_LINEREMOVED, WM_TAPI_LINECLOSED, WM_TAPI_AGENTCHANGED, WM_TAPI_PHONECHANGED}) {
+    for (win::UINT message : {WM_TAPI_NEWCALL, WM_TAPI_CALLCHANGED, WM_TAPI_ADDRESSCHANGED, WM_TAPI_LINECHANGED,
+                              WM_FLASH_CONTROL, WM_TAPI_LINECREATED, WM_TAPI_LINEREMOVED, WM_TAPI_LINECLOSING,
+                              WM_TAPI_LINECLOSED, WM_TAPI_AGENTCHANGED, WM_TAPI_PHONECHANGED}) {
         OnMessage(message, [this, message](win::WPARAM wParam, win::LPARAM lParam) {
             Received entry{message, wParam, lParam};
             if (message == WM_TAPI_NEWCALL)
                 entry.callState = ParamObject<CTapiCall>(wParam)->GetCallState();
             if (message == WM_TAPI_CALLCHANGED)
                 entry.callState = ParamObject<CTapiCall>(lParam)->GetCallState();
+            if (message == WM_TAPI_LINECLOSING || message == WM_TAPI_LINECLOSED)
+                entry.lineCalls = ParamObject<CTapiLine>(wParam)->GetCallCount();
             received.push_back(entry);
             return 0;
         });

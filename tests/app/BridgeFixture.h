@@ -19,12 +19,13 @@ class CTapiCall;
 class CTapiLine;
 
 /// One private message as the window handled it, with the state of the call it
-/// carried at that moment.
+/// carried, or the number of calls of the line it carried, at that moment.
 struct Received {
     win::UINT message;
     win::WPARAM wParam;
     win::LPARAM lParam;
     DWORD callState = 0;
+    DWORD lineCalls = 0;
 };
 
 class SpyWindow : public win::Dialog {

@@ -170,6 +170,11 @@ TEST_F(EventBridgeTest, PhoneStatesReachOnlyAnAttachedPhoneWindow)
     ASSERT_EQ(phone->SetStatusMessages(0xFFFFFF, 0, 0), 0u);
     Exchange().raisePhoneState(0, PHONESTATE_DISPLAY);
     Exchange().waitIdle();
+    // The reply of a refused request reaches the phone event thread after the
+    // state: once the wait is over, the state has been handled without a window.
+    Exchange().faults().failNext("phoneSetRing", PHONEERR_OPERATIONFAILED);
+    ASSERT_EQ(GetTapiConnection()->WaitForReply(phone->SetRing(1, 0x8000), kTapiReplyTimeout),
+              static_cast<DWORD>(PHONEERR_OPERATIONFAILED));
 
     SpyWindow phoneWindow;
     ASSERT_TRUE(phoneWindow.Create());
@@ -193,9 +198,13 @@ TEST_F(EventBridgeTest, AClosedLineIsAnnouncedBeforeItsCallsGo)
     CTapiLine *line = GetTapiConnection()->GetLine(0);
     spy->received.clear();
     ASSERT_EQ(line->Close(), 0u);
-    ASSERT_EQ(Messages(WM_TAPI_LINECLOSED).size(), 1u);
-    EXPECT_EQ(ParamObject<CTapiLine>(Messages(WM_TAPI_LINECLOSED).front().wParam), line);
-    EXPECT_EQ(line->GetCallCount(), 0u);
+    ASSERT_EQ(spy->received.size(), 2u);
+    EXPECT_EQ(spy->received[0].message, WM_TAPI_LINECLOSING);
+    EXPECT_EQ(ParamObject<CTapiLine>(spy->received[0].wParam), line);
+    EXPECT_EQ(spy->received[0].lineCalls, 1u) << "the calls still exist";
+    EXPECT_EQ(spy->received[1].message, WM_TAPI_LINECLOSED);
+    EXPECT_EQ(ParamObject<CTapiLine>(spy->received[1].wParam), line);
+    EXPECT_EQ(spy->received[1].lineCalls, 0u);
 }
 
 TEST_F(EventBridgeTest, EventsWithoutAMainWindowAreDropped)

@@ -187,6 +187,7 @@ private:
     void OnCallChanged(CTapiCall *call);
     void OnAddressStateChanged(CTapiAddress *address, DWORD states);
     void OnLineStateChanged(CTapiLine *line);
+    void ForgetCallsOf(CTapiLine *line);
     void OnLineClosed(CTapiLine *line);
     void OnAgentStatusChanged(win::WPARAM address, win::LPARAM states);
     void ReportLineStatus(CTapiLine *line);

@@ -54,6 +54,10 @@ void CPhoneDlg::BindEventMessages()
         FillDeviceList();
         return 0;
     });
+    OnMessage(WM_TAPI_LINECLOSING, [this](win::WPARAM line, win::LPARAM) {
+        ForgetCallsOf(ParamObject<CTapiLine>(line));
+        return 0;
+    });
     OnMessage(WM_TAPI_LINECLOSED, [this](win::WPARAM line, win::LPARAM) {
         OnLineClosed(ParamObject<CTapiLine>(line));
         return 0;
@@ -111,19 +115,22 @@ void CPhoneDlg::ReportLineStatus(CTapiLine *line)
         ShowStatus("The line is out-of-service.");
 }
 
-void CPhoneDlg::OnLineClosed(CTapiLine *line)
+void CPhoneDlg::ForgetCallsOf(CTapiLine *line)
 {
     // The line deletes its call objects as soon as this returns.
     const auto ofLine = [line](CTapiCall *call) { return call->GetLine() == line; };
-    const bool listed = std::any_of(calls_.begin(), calls_.end(), ofLine);
     std::erase_if(calls_, ofLine);
     std::erase_if(releaseWaiting_, ofLine);
+}
+
+void CPhoneDlg::OnLineClosed(CTapiLine *line)
+{
     if (std::find(openLines_.begin(), openLines_.end(), line) != openLines_.end()) {
         RemoveOpenLine(line);
         // Another line may be the one shown, and open.
         UpdateOpenLineLabel(GetSelectedLine());
     }
-    if (line == GetSelectedLine() || listed)
+    if (line == GetSelectedLine())
         ShowLineClosed();
 }
 
