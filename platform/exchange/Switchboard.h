@@ -114,6 +114,12 @@ public:
             setter(*p, &out_);
     }
 
+    // ---- transfer and conference (Transfers, Conferences) ----
+
+    // ---- park, pickup, redirect, completion (Parking, Completions) ----
+
+    // ---- forwarding and agents (Forwarding, Agents) ----
+
     // ---- the world outside (control interface) ----
     LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)
     {
@@ -137,8 +143,15 @@ public:
     void collect();
 
 private:
-    // The outside world works on the same legs and connections.
+    // The outside world and each group of call features work on the same
+    // legs and connections, each in its own class.
     friend class FarEnd;
+    friend class Transfers;   // blind and consultation transfer
+    friend class Conferences; // conference calls and their parties
+    friend class Parking;     // park, unpark, pickup, redirect
+    friend class Completions; // call completion
+    friend class Forwarding;  // forwarding and do-not-disturb
+    friend class Agents;      // agent state, activity and groups
 
     Leg &newLeg(DWORD line, DWORD address, Connection &c);
     Connection &newConnection();
