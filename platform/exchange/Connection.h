@@ -29,6 +29,12 @@ struct Connection {
     std::vector<LegId> legs;               // local parties, oldest first
     std::optional<ExternalParty> external; // the far end outside, if any
     uint64_t timer = 0;                    // pending external behaviour (0: none)
+    bool parked = false;                   // a party waits at a park address
+
+    /// Whether the connection still ties anybody together: a call with
+    /// nobody left on a local line lives on only while its outside party
+    /// waits parked.
+    bool alive() const { return !legs.empty() || (parked && external.has_value()); }
 
     /// The other local party of a two-party call, or 0.
     LegId other(LegId leg) const

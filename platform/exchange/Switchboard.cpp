@@ -20,7 +20,8 @@ constexpr Millis kRingCycle{6000};
 } // namespace
 
 Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler &scheduler, std::vector<Event> &out)
-    : clock_(clock), scheduler_(scheduler), out_(out), externals_(topology.externals)
+    : clock_(clock), scheduler_(scheduler), out_(out), externals_(topology.externals), parkSlots_(topology.parkSlots),
+      parkReminder_(topology.parkReminder)
 {
     for (DWORD i = 0; i < topology.lines.size(); ++i)
         lines_.emplace_back(i, topology.lines[i]);
@@ -432,11 +433,15 @@ void Switchboard::disconnectOthers(Leg &from, DWORD mode, const std::vector<uint
         cancelGeneration(other);
         setState(other, LINECALLSTATE_DISCONNECTED, mode);
     }
-    if (c->legs.empty()) {
-        if (c->timer)
-            scheduler_.cancel(c->timer);
-        connections_.erase(c->id);
-    }
+    if (!c->alive())
+        eraseConnection(*c);
+}
+
+void Switchboard::eraseConnection(Connection &c)
+{
+    if (c.timer)
+        scheduler_.cancel(c.timer);
+    connections_.erase(c.id);
 }
 
 // ---- hold ----
@@ -656,13 +661,13 @@ void Switchboard::collect()
 
 void Switchboard::forget(Leg &l)
 {
-    if (Connection *c = connection(l.connection())) {
+    // A leg that left its connection earlier (parked, picked up,
+    // redirected) no longer decides about it.
+    Connection *c = connection(l.connection());
+    if (c && std::ranges::find(c->legs, l.id()) != c->legs.end()) {
         c->remove(l.id());
-        if (c->legs.empty()) {
-            if (c->timer)
-                scheduler_.cancel(c->timer);
-            connections_.erase(c->id);
-        }
+        if (!c->alive())
+            eraseConnection(*c);
     }
     pendingUui_.erase(l.id());
     legs_.erase(l.id());

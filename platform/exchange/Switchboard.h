@@ -117,6 +117,17 @@ public:
     // ---- transfer and conference (Transfers, Conferences) ----
 
     // ---- park, pickup, redirect, completion (Parking, Completions) ----
+    /// A call parked at a park address: its connection waits there.
+    struct ParkedCall {
+        ConnectionId connection = 0;
+        DWORD line = 0; // where it was parked, for the reminder
+        DWORD address = 0;
+        uint64_t reminder = 0; // timer
+    };
+    /// The park addresses and what waits at each (empty: free).
+    const std::vector<std::u16string> &parkSlots() const { return parkSlots_; }
+    /// The connection parked at an address (0: none or gone).
+    ConnectionId parkedAt(std::u16string_view slot) const;
 
     // ---- forwarding and agents (Forwarding, Agents) ----
 
@@ -154,6 +165,7 @@ private:
     friend class Agents;      // agent state, activity and groups
 
     Leg &newLeg(DWORD line, DWORD address, Connection &c);
+    void eraseConnection(Connection &c);
     Connection &newConnection();
     void route(Leg &caller, const std::u16string &digits);
     void ringExtension(Leg &caller, DWORD line, DWORD address);
@@ -190,6 +202,9 @@ private:
     LegId nextLeg_ = 1;
     ConnectionId nextConnection_ = 1;
     DWORD nextCallId_ = 0x5000;
+    std::vector<std::u16string> parkSlots_;
+    Millis parkReminder_;
+    std::map<std::u16string, ParkedCall, std::less<>> parked_; // park address → call waiting there
 };
 
 } // namespace exchange

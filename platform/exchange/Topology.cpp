@@ -10,7 +10,7 @@ constexpr DWORD kBasicCallFeatures = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_AN
                                      LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_HOLD |
                                      LINECALLFEATURE_UNHOLD | LINECALLFEATURE_SWAPHOLD | LINECALLFEATURE_SENDUSERUSER |
                                      LINECALLFEATURE_RELEASEUSERUSERINFO | LINECALLFEATURE_SETQOS |
-                                     LINECALLFEATURE_SETCALLDATA;
+                                     LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_PARK | LINECALLFEATURE_REDIRECT;
 
 constexpr DWORD kCallStates = LINECALLSTATE_IDLE | LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED |
                               LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_RINGBACK |
@@ -50,9 +50,11 @@ LINEADDRESSCAPS extensionAddressCaps()
     c.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED | LINEADDRCAPFLAGS_PARTIALDIAL;
     c.dwCallFeatures = kBasicCallFeatures;
     c.dwRemoveFromConfState = LINECALLSTATE_IDLE;
-    c.dwAddressFeatures = LINEADDRFEATURE_MAKECALL;
+    c.dwAddressFeatures = LINEADDRFEATURE_MAKECALL | LINEADDRFEATURE_PICKUP | LINEADDRFEATURE_PICKUPDIRECT |
+                          LINEADDRFEATURE_PICKUPGROUP | LINEADDRFEATURE_UNPARK;
+    c.dwParkModes = LINEPARKMODE_DIRECTED | LINEPARKMODE_NONDIRECTED;
     c.dwMaxCallDataSize = 4096;
-    c.dwCallFeatures2 = 0;
+    c.dwCallFeatures2 = LINECALLFEATURE2_PARKDIRECT | LINECALLFEATURE2_PARKNONDIRECT;
     c.dwConnectedModes = LINECONNECTEDMODE_ACTIVE;
     c.dwOfferingModes = LINEOFFERINGMODE_ACTIVE;
     c.dwAvailableMediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_AUTOMATEDVOICE;
@@ -163,12 +165,16 @@ Topology Topology::standard()
     t.lines.push_back(LineConfig::extension(u"202", u"Ben Carter"));
     t.lines[0].phone = 0;
     t.lines[1].phone = 1;
+    t.lines[0].pickupGroup = u"1";
+    t.lines[1].pickupGroup = u"1";
     t.lines[0].invalidPasswordState = 0;
     t.lines[1].invalidPasswordState = 0;
     t.phones.push_back(PhoneConfig::deskPhone(u"Phone 201", 0));
     t.phones.push_back(PhoneConfig::deskPhone(u"Phone 202", 1));
     t.phones[0].display = "201 Anna Berg";
     t.phones[1].display = "202 Ben Carter";
+    for (char16_t d = u'1'; d <= u'9'; ++d)
+        t.parkSlots.push_back(std::u16string(u"700") + d);
     t.externals = {
         {u"5550100", u"Clara Diaz", ExternalBehaviour::Answer, Millis(3000)},
         {u"5550101", u"Busy Line", ExternalBehaviour::Busy, Millis(0)},

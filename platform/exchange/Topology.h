@@ -31,6 +31,7 @@ struct LineConfig {
     std::vector<AddressConfig> addresses;
     std::optional<DWORD> phone;               // phone device id ("tapi/phone")
     std::optional<long> invalidPasswordState; // "ktelx/InvalidPasswordState"
+    std::u16string pickupGroup;               // calls ringing here can be picked up by this group id
     DWORD lowestVersion = 0x00010003;         // versions this device supports
     DWORD highestVersion = 0x00030000;
 
@@ -89,9 +90,15 @@ struct Topology {
     /// Digits are treated as an external number only from this length on;
     /// shorter unknown numbers are bad addresses.
     size_t minExternalDigits = 7;
+    /// Park addresses: a directed park names one, a non-directed park takes
+    /// the first free one.
+    std::vector<std::u16string> parkSlots;
+    /// How long a call stays parked before it rings back where it was parked.
+    Millis parkReminder{std::chrono::minutes(3)};
 
-    /// The default: extensions 201 and 202 (lines 0, 1) with phones 0, 1 and
-    /// the external numbers of the README.
+    /// The default: extensions 201 and 202 (lines 0, 1, pickup group "1")
+    /// with phones 0, 1, park addresses 7001 to 7009 and the external numbers
+    /// of the README.
     static Topology standard();
 };
 

@@ -3,6 +3,7 @@
 // and quality of service.
 #include "tapi32/ApiSupport.h"
 #include "tapi32/CallParams.h"
+#include "tapi32/CallRequest.h"
 #include "tapi32/InputStruct.h"
 #include "tapi32/StructWriter.h"
 
@@ -13,43 +14,6 @@ using exchange::LegId;
 using exchange::Switchboard;
 
 namespace {
-
-using Check = std::function<LONG(const Switchboard &, LegId)>;
-using Action = std::function<void(Switchboard &, LegId)>;
-
-/// Resolves a call handle for an operation: answers 0 with its leg and a
-/// pending request for its holder, or the handle or privilege error.
-LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pending)
-{
-    Registry &reg = runtime().registry();
-    std::lock_guard lock(reg.mutex);
-    const CallRecord *c = reg.call(hCall);
-    if (!c)
-        return LINEERR_INVALCALLHANDLE;
-    if (ownerOnly && c->privilege != LINECALLPRIVILEGE_OWNER)
-        return LINEERR_NOTOWNER;
-    leg = c->leg;
-    pending.app = c->app;
-    pending.line = c->line;
-    if (const LineOpenRecord *open = reg.line(c->line))
-        pending.device = open->device;
-    return 0;
-}
-
-/// An asynchronous operation on a call the application owns.
-LONG callRequest(ApiCall &call, HCALL hCall, Check check, Action action)
-{
-    if (LONG f = call.immediateFault())
-        return call.done(f);
-    LegId leg = 0;
-    PendingRequest pending;
-    if (LONG r = resolveCall(hCall, true, leg, pending))
-        return call.done(r);
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
-        return exchangeOf().request(
-            tag, [=](const Switchboard &b) { return check(b, leg); }, [=](Switchboard &b) { action(b, leg); });
-    }));
-}
 
 std::vector<uint8_t> copyBytes(const void *p, DWORD size)
 {
@@ -83,13 +47,6 @@ LONG uuiRequest(ApiCall &call, HCALL hCall, LPCSTR uui, DWORD size, DWORD LINEDE
             return data.size() > uuiLimit(b, leg, limit) ? LINEERR_USERUSERINFOTOOBIG : 0;
         },
         [=](Switchboard &b, LegId leg) { (b.*action)(leg, data); });
-}
-
-LONG readText(LPCWSTR text, std::u16string &out, bool allowNull)
-{
-    if (!text)
-        return allowNull ? 0 : LINEERR_INVALPOINTER;
-    return readWide(text, out) ? 0 : LINEERR_INVALPOINTER;
 }
 
 } // namespace

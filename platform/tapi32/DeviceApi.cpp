@@ -30,15 +30,6 @@ LONG runConfigDialog(ConfigDialogRequest request)
     return h ? h(request) : 0;
 }
 
-exchange::VarStruct varString(DWORD format, const void *data, size_t size)
-{
-    VARSTRING v{};
-    v.dwStringFormat = format;
-    exchange::VarStruct out = exchange::VarStruct::of(v);
-    out.addBytes(offsetof(VARSTRING, dwStringSize), data, size);
-    return out;
-}
-
 // The default dialing location: country code 49, area code 30, long
 // distance prefix 0, international prefix 00.
 constexpr DWORD kCountryCode = 49;

@@ -1,5 +1,7 @@
 #include "tapi32/Dispatcher.h"
 
+#include "tapi32/StructWriter.h"
+
 #include <exchange/Exchange.h>
 
 namespace tapi32 {
@@ -82,6 +84,13 @@ void Dispatcher::requestDone(const Event &e)
                 if (p.outCalls[i] && c && c->app == p.app)
                     *p.outCalls[i] = created[i];
             }
+        };
+    } else if (p.outText && e.outText && e.result == 0) {
+        // Text with its terminating null, in the application's buffer whose
+        // size was checked when the request was made.
+        onFetch = [p, text = *e.outText + u'\0'] {
+            writeStruct(p.outText, varString(STRINGFORMAT_UNICODE, text.data(), text.size() * sizeof(char16_t)),
+                        sizeof(VARSTRING));
         };
     }
     registry_.post(p.app, 0, p.phone ? PHONE_REPLY : LINE_REPLY, 0, e.requestId, static_cast<DWORD>(e.result), 0,

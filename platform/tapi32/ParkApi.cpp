@@ -1,9 +1,43 @@
 // Moving calls between addresses: park, unpark, pickup and redirect.
-// Not carried out by the exchange yet: checked like the others, then
-// answered LINEERR_OPERATIONUNAVAIL, as a provider without the feature does.
 #include "tapi32/ApiSupport.h"
+#include "tapi32/CallRequest.h"
+#include "tapi32/StructWriter.h"
+
+#include <exchange/Parking.h>
+
+#include <optional>
 
 using namespace tapi32;
+using exchange::LegId;
+using exchange::Parking;
+using exchange::Switchboard;
+
+namespace {
+
+/// Resolves an open line for a request that creates a call on it.
+LONG resolveLine(HLINE hLine, PendingRequest &pending)
+{
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const LineOpenRecord *open = reg.line(hLine);
+    if (!open)
+        return LINEERR_INVALLINEHANDLE;
+    pending.app = open->app;
+    pending.line = hLine;
+    pending.device = open->device;
+    return 0;
+}
+
+/// An optional text argument, read into `out` when present.
+LONG readOptional(LPCWSTR text, std::optional<std::u16string> &out)
+{
+    if (!text)
+        return 0;
+    out.emplace();
+    return readText(text, *out, false);
+}
+
+} // namespace
 
 extern "C" {
 
@@ -12,7 +46,30 @@ LONG WINAPI lineParkW(HCALL hCall, DWORD dwParkMode, LPCWSTR lpszDirAddress, LPV
     ApiCall call("lineParkW");
     call.num("hCall", hCall).num("dwParkMode", dwParkMode).text("lpszDirAddress", lpszDirAddress);
     call.ptr("lpNonDirAddress", lpNonDirAddress);
-    return unavailableOnCall(call, hCall);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest pending;
+    if (LONG r = resolveCall(hCall, true, leg, pending))
+        return call.done(r);
+    std::u16string slot;
+    if (dwParkMode == LINEPARKMODE_DIRECTED) {
+        if (LONG r = readText(lpszDirAddress, slot, false))
+            return call.done(r);
+    } else if (dwParkMode == LINEPARKMODE_NONDIRECTED) {
+        if (!lpNonDirAddress)
+            return call.done(LINEERR_INVALPOINTER);
+        if (totalSizeOf(lpNonDirAddress) < sizeof(VARSTRING))
+            return call.done(LINEERR_STRUCTURETOOSMALL);
+        pending.outText = lpNonDirAddress;
+    } else {
+        return call.done(LINEERR_INVALPARKMODE);
+    }
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return Parking::checkPark(b, leg, dwParkMode, slot); },
+            [=](Switchboard &b, uint32_t id) { Parking(b).park(id, leg, dwParkMode, slot); });
+    }));
 }
 
 LONG WINAPI lineUnparkW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR lpszDestAddress)
@@ -20,7 +77,23 @@ LONG WINAPI lineUnparkW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     ApiCall call("lineUnparkW");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).ptr("lphCall", lphCall);
     call.text("lpszDestAddress", lpszDestAddress);
-    return unavailableOnLine(call, hLine, dwAddressID);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    PendingRequest pending;
+    if (LONG r = resolveLine(hLine, pending))
+        return call.done(r);
+    if (!lphCall)
+        return call.done(LINEERR_INVALPOINTER);
+    std::u16string slot;
+    if (LONG r = readText(lpszDestAddress, slot, false))
+        return call.done(r);
+    pending.outCalls[0] = lphCall;
+    const DWORD device = pending.device;
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return Parking::checkUnpark(b, device, dwAddressID, slot); },
+            [=](Switchboard &b, uint32_t id) { Parking(b).unpark(id, device, dwAddressID, slot); });
+    }));
 }
 
 LONG WINAPI linePickupW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR lpszDestAddress, LPCWSTR lpszGroupID)
@@ -28,14 +101,42 @@ LONG WINAPI linePickupW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     ApiCall call("linePickupW");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).ptr("lphCall", lphCall);
     call.text("lpszDestAddress", lpszDestAddress).text("lpszGroupID", lpszGroupID);
-    return unavailableOnLine(call, hLine, dwAddressID);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    PendingRequest pending;
+    if (LONG r = resolveLine(hLine, pending))
+        return call.done(r);
+    if (!lphCall)
+        return call.done(LINEERR_INVALPOINTER);
+    std::optional<std::u16string> dest, group;
+    if (LONG r = readOptional(lpszDestAddress, dest))
+        return call.done(r);
+    if (LONG r = readOptional(lpszGroupID, group))
+        return call.done(r);
+    // An empty number names nobody: pick up by group, if one is given.
+    if (dest && dest->empty())
+        dest.reset();
+    pending.outCalls[0] = lphCall;
+    const DWORD device = pending.device;
+    auto ptr = [](const std::optional<std::u16string> &s) { return s ? &*s : nullptr; };
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag,
+            [=](const Switchboard &b) { return Parking::checkPickup(b, device, dwAddressID, ptr(dest), ptr(group)); },
+            [=](Switchboard &b, uint32_t id) { Parking(b).pickup(id, device, dwAddressID, ptr(dest), ptr(group)); });
+    }));
 }
 
 LONG WINAPI lineRedirectW(HCALL hCall, LPCWSTR lpszDestAddress, DWORD dwCountryCode)
 {
     ApiCall call("lineRedirectW");
     call.num("hCall", hCall).text("lpszDestAddress", lpszDestAddress).num("dwCountryCode", dwCountryCode);
-    return unavailableOnCall(call, hCall);
+    std::u16string dest;
+    if (LONG r = readText(lpszDestAddress, dest, false))
+        return call.done(r);
+    return callRequest(
+        call, hCall, [=](const Switchboard &b, LegId leg) { return Parking::checkRedirect(b, leg, dest); },
+        [=](Switchboard &b, LegId leg) { Parking(b).redirect(leg, dest); });
 }
 
 } // extern "C"

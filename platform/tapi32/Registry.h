@@ -72,6 +72,7 @@ struct PendingRequest {
     HLINE line = 0;   // the line new calls appear on
     DWORD device = 0; // its device
     LPHCALL outCalls[2] = {nullptr, nullptr};
+    LPVARSTRING outText = nullptr; // receives a text answer (a park address)
 };
 
 /// The runtime's state. Every member is guarded by `mutex`, the runtime

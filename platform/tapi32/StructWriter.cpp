@@ -111,4 +111,13 @@ LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, D
     return 0;
 }
 
+exchange::VarStruct varString(DWORD format, const void *data, size_t size)
+{
+    VARSTRING v{};
+    v.dwStringFormat = format;
+    exchange::VarStruct out = exchange::VarStruct::of(v);
+    out.addBytes(offsetof(VARSTRING, dwStringSize), data, size);
+    return out;
+}
+
 } // namespace tapi32

@@ -37,6 +37,9 @@ DWORD fixedSize(Struct s, DWORD apiVersion);
 LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, DWORD extraNeeded = 0,
                  LONG tooSmall = LINEERR_STRUCTURETOOSMALL, LONG invalPointer = LINEERR_INVALPOINTER);
 
+/// A VARSTRING answer holding `size` bytes of `data` in `format`.
+exchange::VarStruct varString(DWORD format, const void *data, size_t size);
+
 /// dwTotalSize of a caller's structure (0 for a null pointer).
 DWORD totalSizeOf(const void *buffer);
 

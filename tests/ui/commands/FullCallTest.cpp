@@ -1,6 +1,10 @@
 // A whole call through the buttons: extension 201 calls 202, 202 answers,
-// holds and takes the call back, and both hang up.
+// holds and takes the call back, parks it and fetches it again, and both
+// hang up.
 #include "CommandsTestSupport.h"
+
+#include <ui/main/DialDlg.h>
+#include <window/testing/UserInput.h>
 
 #include "CTapiLine.h"
 
@@ -8,7 +12,7 @@ namespace {
 
 using FullCallTest = CommandsTest;
 
-TEST_F(FullCallTest, CallAnswerHoldUnholdHangUp)
+TEST_F(FullCallTest, CallAnswerHoldUnholdParkUnparkHangUp)
 {
     Start();
     ASSERT_TRUE(OpenLine(QStringLiteral("Extension 202")));
@@ -28,6 +32,19 @@ TEST_F(FullCallTest, CallAnswerHoldUnholdHangUp)
     ASSERT_TRUE(Click(IDC_HOLD));
     ASSERT_TRUE(WaitForCallState(QStringLiteral("Connected")));
 
+    // Parked at 7002 the call leaves 202's window; unparking brings it back.
+    OnNextDialog<CDialDlg>([](CDialDlg &dialog) {
+        win::testing::TypeText(dialog, CDialDlg::IDC_NUMBER, QStringLiteral("7002"));
+        win::testing::Click(dialog, win::IDOK);
+    });
+    ASSERT_TRUE(Click(IDC_PARK));
+    ASSERT_TRUE(WaitFor([&] { return Text(IDC_CALL_POSITION) == "0 of 0"; }));
+    ASSERT_TRUE(TypeNumber(QStringLiteral("7002")));
+    ASSERT_TRUE(Click(IDC_UNPARK));
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Connected")));
+    EXPECT_EQ(Text(IDC_CALLTYPE), "Unpark");
+    EXPECT_EQ(Text(IDC_CONNECTED_NUMBER), "201");
+
     ASSERT_TRUE(Click(IDC_HANGUP));
     ASSERT_TRUE(WaitFor([&] { return Text(IDC_CALL_POSITION) == "0 of 0"; }));
 
@@ -38,7 +55,7 @@ TEST_F(FullCallTest, CallAnswerHoldUnholdHangUp)
     ASSERT_TRUE(WaitFor([&] { return Text(IDC_CALL_POSITION) == "0 of 0"; }));
     EXPECT_EQ(Line(0)->GetCallCount(), 0u);
     EXPECT_EQ(Line(1)->GetCallCount(), 0u);
-    for (const char *function : {"lineMakeCallW", "lineAnswer", "lineHold", "lineUnhold"})
+    for (const char *function : {"lineMakeCallW", "lineAnswer", "lineHold", "lineUnhold", "lineParkW", "lineUnparkW"})
         EXPECT_EQ(Count(function), 1u) << function;
     EXPECT_EQ(Count("lineDrop"), 2u);
     EXPECT_EQ(Status(), "");

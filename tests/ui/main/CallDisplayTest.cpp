@@ -65,7 +65,7 @@ TEST_F(CallDisplayTest, AnIncomingCallIsShownAnsweredAndReleased)
     ASSERT_NE(call, nullptr);
     const DWORD features = call->GetCallStatus()->dwCallFeatures;
     EXPECT_EQ(Text(IDC_CALLFEATURES), QStringLiteral("0x%1").arg(features, 0, 16).toUpper().replace("0X", "0x"));
-    EXPECT_EQ(EnabledRuleButtons(), (std::set<int>{IDC_ACCEPT, IDC_ANSWER, IDC_HANGUP, IDC_APPSPECIFIC}));
+    EXPECT_EQ(EnabledRuleButtons(), (std::set<int>{IDC_ACCEPT, IDC_ANSWER, IDC_HANGUP, IDC_REDIRECT, IDC_APPSPECIFIC}));
     EXPECT_TRUE(Enabled(IDC_FEATURES));
     EXPECT_TRUE(Enabled(IDC_CALLDATA));
     EXPECT_TRUE(Enabled(IDC_QOSINFO));

@@ -159,8 +159,8 @@ TEST_F(SessionTest, MakeCallNeedsANumberOrTheCtrlKey)
     EXPECT_FALSE(Enabled(IDC_MAKECALL));
     ASSERT_TRUE(TypeNumber(QStringLiteral("5")));
     EXPECT_TRUE(Enabled(IDC_MAKECALL));
-    EXPECT_FALSE(Enabled(IDC_PICKUP)) << "the address offers no pickup";
-    EXPECT_FALSE(Enabled(IDC_UNPARK));
+    EXPECT_TRUE(Enabled(IDC_PICKUP)) << "the extension offers pickup";
+    EXPECT_TRUE(Enabled(IDC_UNPARK));
     ASSERT_TRUE(TypeNumber(QString()));
     EXPECT_FALSE(Enabled(IDC_MAKECALL));
 

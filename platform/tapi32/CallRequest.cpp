@@ -1,0 +1,52 @@
+#include "tapi32/CallRequest.h"
+
+#include "tapi32/ApiSupport.h"
+#include "tapi32/InputStruct.h"
+
+namespace tapi32 {
+
+using exchange::LegId;
+using exchange::Switchboard;
+
+/// Resolves a call handle for an operation: answers 0 with its leg and a
+/// pending request for its holder, or the handle or privilege error.
+LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pending)
+{
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const CallRecord *c = reg.call(hCall);
+    if (!c)
+        return LINEERR_INVALCALLHANDLE;
+    if (ownerOnly && c->privilege != LINECALLPRIVILEGE_OWNER)
+        return LINEERR_NOTOWNER;
+    leg = c->leg;
+    pending.app = c->app;
+    pending.line = c->line;
+    if (const LineOpenRecord *open = reg.line(c->line))
+        pending.device = open->device;
+    return 0;
+}
+
+/// An asynchronous operation on a call the application owns.
+LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action)
+{
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest pending;
+    if (LONG r = resolveCall(hCall, true, leg, pending))
+        return call.done(r);
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().request(
+            tag, [=](const Switchboard &b) { return check(b, leg); }, [=](Switchboard &b) { action(b, leg); });
+    }));
+}
+
+LONG readText(LPCWSTR text, std::u16string &out, bool allowNull)
+{
+    if (!text)
+        return allowNull ? 0 : LINEERR_INVALPOINTER;
+    return readWide(text, out) ? 0 : LINEERR_INVALPOINTER;
+}
+
+} // namespace tapi32

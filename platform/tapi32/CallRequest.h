@@ -1,0 +1,33 @@
+// The common steps of functions that act on a call: resolving the handle
+// with its privilege, and issuing an asynchronous request for it.
+#ifndef DIALWERK_TAPI32_CALLREQUEST_H
+#define DIALWERK_TAPI32_CALLREQUEST_H
+
+#include "tapi32/ApiCall.h"
+#include "tapi32/Registry.h"
+
+#include <exchange/Switchboard.h>
+
+#include <functional>
+#include <string>
+
+namespace tapi32 {
+
+using CallCheck = std::function<LONG(const exchange::Switchboard &, exchange::LegId)>;
+using CallAction = std::function<void(exchange::Switchboard &, exchange::LegId)>;
+
+/// Resolves a call handle for an operation: answers 0 with its leg and a
+/// pending request for its holder, or the handle or privilege error.
+LONG resolveCall(HCALL hCall, bool ownerOnly, exchange::LegId &leg, PendingRequest &pending);
+
+/// An asynchronous operation on a call the application owns: `check` runs
+/// now and again when the exchange carries it out, then `action`.
+LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action);
+
+/// Reads an application's text argument (null allowed when `allowNull`);
+/// answers 0 or LINEERR_INVALPOINTER.
+LONG readText(LPCWSTR text, std::u16string &out, bool allowNull);
+
+} // namespace tapi32
+
+#endif
