@@ -5,6 +5,14 @@ namespace exchange {
 DWORD callFeatures(const Leg &l, const AddressSituation &at, const LINEADDRESSCAPS &caps)
 {
     constexpr DWORD media = LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_SETQOS;
+    const bool conference = l.info().origin == LINECALLORIGIN_CONFERENCE;
+    // A call with another one held beside it can complete a transfer with
+    // it, or join a conference that waits for it.
+    DWORD joining = 0;
+    if (at.counts.onHold + at.counts.onHoldPending > 0)
+        joining |= LINECALLFEATURE_COMPLETETRANSF;
+    if (at.counts.onHoldPending > 0 || at.heldConference)
+        joining |= LINECALLFEATURE_ADDTOCONF;
     DWORD f = 0;
     switch (l.state()) {
     case LINECALLSTATE_OFFERING:
@@ -18,16 +26,19 @@ DWORD callFeatures(const Leg &l, const AddressSituation &at, const LINEADDRESSCA
         f = LINECALLFEATURE_DIAL | LINECALLFEATURE_DROP | media;
         break;
     case LINECALLSTATE_PROCEEDING:
-        f = LINECALLFEATURE_DROP | media;
+        f = LINECALLFEATURE_DROP | joining | media;
         break;
     case LINECALLSTATE_RINGBACK:
     case LINECALLSTATE_BUSY:
-        f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETECALL | media;
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETECALL | joining | media;
         break;
     case LINECALLSTATE_CONNECTED:
-        f = LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_SENDUSERUSER |
-            LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_SETUPCONF |
-            LINECALLFEATURE_PARK | media;
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_SENDUSERUSER | media;
+        if (conference)
+            f |= LINECALLFEATURE_PREPAREADDCONF;
+        else
+            f |= LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_SETUPCONF |
+                 LINECALLFEATURE_PARK | joining;
         if (at.counts.onHold < caps.dwMaxNumOnHoldCalls)
             f |= LINECALLFEATURE_HOLD;
         if (at.counts.onHold > 0)
@@ -38,7 +49,22 @@ DWORD callFeatures(const Leg &l, const AddressSituation &at, const LINEADDRESSCA
         if (at.roomForActive)
             f |= LINECALLFEATURE_UNHOLD;
         if (at.connectedCall)
+            f |= LINECALLFEATURE_SWAPHOLD | (conference ? LINECALLFEATURE_ADDTOCONF : LINECALLFEATURE_COMPLETETRANSF);
+        break;
+    case LINECALLSTATE_ONHOLDPENDTRANSFER:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETETRANSF | media;
+        if (at.roomForActive)
+            f |= LINECALLFEATURE_UNHOLD;
+        if (at.connectedCall)
             f |= LINECALLFEATURE_SWAPHOLD;
+        break;
+    case LINECALLSTATE_ONHOLDPENDCONF:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_ADDTOCONF | media;
+        if (at.roomForActive)
+            f |= LINECALLFEATURE_UNHOLD;
+        break;
+    case LINECALLSTATE_CONFERENCED:
+        f = LINECALLFEATURE_DROP | LINECALLFEATURE_REMOVEFROMCONF | media;
         break;
     case LINECALLSTATE_DISCONNECTED:
     case LINECALLSTATE_SPECIALINFO:

@@ -13,9 +13,10 @@ namespace exchange {
 
 /// The other calls at a call's address, as far as its features depend on them.
 struct AddressSituation {
-    CallCounts counts;          // every call at the address, this one included
-    bool connectedCall = false; // another call at the address is connected
-    bool roomForActive = false; // this call could become active now
+    CallCounts counts;           // every call at the address, this one included
+    bool connectedCall = false;  // another call at the address is connected
+    bool roomForActive = false;  // this call could become active now
+    bool heldConference = false; // another call at the address is a conference call on hold
 };
 
 /// Features of a call; never more than the address's dwCallFeatures.

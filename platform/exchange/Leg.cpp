@@ -25,7 +25,7 @@ Leg::Leg(LegId id, DWORD line, DWORD address, ConnectionId connection)
 {
 }
 
-void Leg::setState(DWORD state, DWORD mode, const Clock &clock, std::vector<Event> &out)
+void Leg::setState(DWORD state, DWORD mode, const Clock &clock, std::vector<Event> &out, LegId conference)
 {
     if (idle() || (state == state_ && mode == mode_))
         return;
@@ -33,7 +33,7 @@ void Leg::setState(DWORD state, DWORD mode, const Clock &clock, std::vector<Even
     mode_ = mode;
     entered_ = toSystemTime(clock.wallTime());
     if (announced_)
-        out.push_back(Event::legState(id_, state, mode));
+        out.push_back(Event::legState(id_, state, mode, conference));
 }
 
 void Leg::reportInfo(DWORD bits, std::vector<Event> &out) const

@@ -65,8 +65,11 @@ public:
     void markAnnounced() { announced_ = true; }
 
     /// Moves to a new state and reports it (once announced). A change to the
-    /// same state and mode reports nothing. Nothing leaves an idle leg.
-    void setState(DWORD state, DWORD mode, const Clock &clock, std::vector<Event> &out);
+    /// same state and mode reports nothing. Nothing leaves an idle leg. A
+    /// CONFERENCED state names its conference call.
+    void setState(DWORD state, DWORD mode, const Clock &clock, std::vector<Event> &out, LegId conference = 0);
+    /// Moves the leg into another connection (a transfer joins two calls).
+    void moveTo(ConnectionId connection) { connection_ = connection; }
     /// Applies an information change and reports it with its
     /// LINECALLINFOSTATE_ bits (once announced, never after idle).
     template <class F> void changeInfo(DWORD bits, std::vector<Event> &out, F &&change)

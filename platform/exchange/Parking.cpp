@@ -277,6 +277,13 @@ LONG Parking::checkRedirect(const Switchboard &b, LegId id, std::u16string_view 
         return LINEERR_OPERATIONUNAVAIL;
     if (!(l->state() & kRinging))
         return LINEERR_INVALCALLSTATE;
+    return checkDestination(b, *l, dest);
+}
+
+LONG Parking::checkDestination(const Switchboard &b, const Leg &leg, std::u16string_view dest)
+{
+    const Leg *l = &leg;
+    const LegId id = leg.id();
     if (const auto at = localAddress(b, dest))
         return at->line == l->line() && at->address == l->address() ? LINEERR_INVALADDRESS : 0;
     const bool external = std::ranges::any_of(b.externals_, [&](const ExternalNumber &e) { return e.number == dest; });
@@ -286,16 +293,24 @@ LONG Parking::checkRedirect(const Switchboard &b, LegId id, std::u16string_view 
     return c && c->other(id) ? 0 : LINEERR_OPERATIONUNAVAIL;
 }
 
-void Parking::redirect(LegId id, std::u16string_view dest)
+void Parking::sendElsewhere(LegId id, std::u16string_view dest, DWORD reason)
 {
     Switchboard &b = board_;
     Leg &l = *b.leg(id);
     Connection &c = *b.connection(l.connection());
     const PartyId redirecting = b.partyOf(l);
-    const CallInfoData from = l.info();
+    CallInfoData from = l.info();
     c.remove(id);
     b.setState(l, LINECALLSTATE_IDLE, 0);
     Leg *caller = b.leg(c.other(0));
+    if (reason != LINECALLREASON_REDIRECT) {
+        // The party passed on is whoever the leg was talking to.
+        from.origin = c.external ? LINECALLORIGIN_EXTERNAL : LINECALLORIGIN_INTERNAL;
+        if (caller)
+            from.caller = b.partyOf(*caller);
+        else if (c.external)
+            from.caller = PartyId::of(c.external->number, c.external->name);
+    }
 
     const auto at = localAddress(b, dest);
     if (!at) {
@@ -318,7 +333,7 @@ void Parking::redirect(LegId id, std::u16string_view dest)
             b.eraseConnection(c);
         return;
     }
-    Leg &r = joinConnection(c, at->line, at->address, from, LINECALLREASON_REDIRECT);
+    Leg &r = joinConnection(c, at->line, at->address, from, reason);
     r.infoForSetup().redirecting = redirecting;
     r.infoForSetup().redirection = r.info().called;
     b.setState(r, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
@@ -326,6 +341,8 @@ void Parking::redirect(LegId id, std::u16string_view dest)
     b.out_.push_back(Event::legAppeared(r.id(), at->line, at->address, r.info().mediaMode, LINECALLSTATE_OFFERING,
                                         LINEOFFERINGMODE_ACTIVE));
     b.ringFor(r.id(), 1);
+    if (caller && caller->state() == LINECALLSTATE_CONNECTED)
+        b.setState(*caller, LINECALLSTATE_RINGBACK, 0);
     if (caller)
         caller->changeInfo(LINECALLINFOSTATE_REDIRECTINGID | LINECALLINFOSTATE_REDIRECTIONID, b.out_,
                            [&](CallInfoData &i) {

@@ -53,7 +53,16 @@ public:
     void pickup(uint32_t requestId, DWORD line, DWORD address, const std::u16string *dest, const std::u16string *group);
 
     static LONG checkRedirect(const Switchboard &b, LegId leg, std::u16string_view dest);
-    void redirect(LegId leg, std::u16string_view dest);
+    void redirect(LegId leg, std::u16string_view dest) { sendElsewhere(leg, dest, LINECALLREASON_REDIRECT); }
+
+    /// Whether the far party of `leg` can be sent to `dest` (a local address
+    /// other than the leg's own, or an external number for a local far
+    /// party): 0, LINEERR_INVALADDRESS or LINEERR_OPERATIONUNAVAIL.
+    static LONG checkDestination(const Switchboard &b, const Leg &leg, std::u16string_view dest);
+    /// The leg lets go (IDLE) and its far party is offered to `dest` with
+    /// `reason` (a local caller hears it ring); redirecting and redirection
+    /// party ids tell both sides who sent the call where.
+    void sendElsewhere(LegId leg, std::u16string_view dest, DWORD reason);
 
 private:
     /// The oldest call offered at the address a number names, or by group.

@@ -1,6 +1,7 @@
 #include "exchange/Switchboard.h"
 
 #include "exchange/CallFeatures.h"
+#include "exchange/Conferences.h"
 #include "exchange/DialString.h"
 #include "exchange/FarEnd.h"
 
@@ -49,9 +50,9 @@ void Switchboard::dropCallsOn(DWORD line)
         drop(id, {});
 }
 
-void Switchboard::setState(Leg &leg, DWORD state, DWORD mode)
+void Switchboard::setState(Leg &leg, DWORD state, DWORD mode, LegId conference)
 {
-    leg.setState(state, mode, clock_, out_);
+    leg.setState(state, mode, clock_, out_, conference);
     showOnPhone(leg.line());
 }
 
@@ -135,6 +136,11 @@ DWORD Switchboard::features(const Leg &l) const
     at.roomForActive = roomForActiveConst(l);
     at.connectedCall = std::ranges::any_of(legsOn(l.line(), l.address()), [&](LegId id) {
         return id != l.id() && leg(id)->state() == LINECALLSTATE_CONNECTED;
+    });
+    at.heldConference = std::ranges::any_of(legsOn(l.line(), l.address()), [&](LegId id) {
+        const Leg &other = *leg(id);
+        return id != l.id() && other.state() == LINECALLSTATE_ONHOLD &&
+               other.info().origin == LINECALLORIGIN_CONFERENCE;
     });
     return callFeatures(l, at, addressCaps(l));
 }
@@ -222,6 +228,17 @@ LegId Switchboard::makeCall(uint32_t requestId, DWORD line, DWORD address, std::
                             const MakeCallOptions &options)
 {
     roomForActive(line, address, 0, true);
+    Leg &l = outgoingLeg(line, address, options);
+    out_.push_back(Event::requestDone(requestId, 0, {l.id()}));
+    l.markAnnounced();
+    setState(l, LINECALLSTATE_DIALTONE, LINEDIALTONEMODE_NORMAL);
+    if (!dest.empty())
+        dial(l.id(), dest);
+    return l.id();
+}
+
+Leg &Switchboard::outgoingLeg(DWORD line, DWORD address, const MakeCallOptions &options)
+{
     Connection &c = newConnection();
     Leg &l = newLeg(line, address, c);
     CallInfoData &info = l.infoForSetup();
@@ -240,12 +257,7 @@ LegId Switchboard::makeCall(uint32_t requestId, DWORD line, DWORD address, std::
         info.caller.flags |= LINECALLPARTYID_BLOCKED;
     info.userUserInfo.clear();
     pendingUui_[l.id()] = options.userUserInfo;
-    out_.push_back(Event::requestDone(requestId, 0, {l.id()}));
-    l.markAnnounced();
-    setState(l, LINECALLSTATE_DIALTONE, LINEDIALTONEMODE_NORMAL);
-    if (!dest.empty())
-        dial(l.id(), dest);
-    return l.id();
+    return l;
 }
 
 // ---- dialing and routing ----
@@ -410,11 +422,13 @@ LONG Switchboard::checkDrop(LegId id) const
 
 void Switchboard::drop(LegId id, const std::vector<uint8_t> &uui)
 {
+    Conferences(*this).leaving(id);
     Leg &l = *leg(id);
     const bool rejecting = l.state() & (LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED);
     cancelGeneration(l);
     disconnectOthers(l, rejecting ? LINEDISCONNECTMODE_REJECT : LINEDISCONNECTMODE_NORMAL, uui);
     setState(l, LINECALLSTATE_IDLE, 0);
+    Conferences(*this).left(id);
 }
 
 void Switchboard::disconnectOthers(Leg &from, DWORD mode, const std::vector<uint8_t> &uui)
@@ -468,12 +482,18 @@ LONG Switchboard::checkUnhold(LegId id) const
         return LINEERR_INVALCALLHANDLE;
     if (l->state() != LINECALLSTATE_ONHOLD && !(l->state() & kPendingHoldStates))
         return LINEERR_INVALCALLSTATE;
+    // A call waiting for a consultation takes the consultation call's place.
+    if (consultations_.end() != std::ranges::find_if(consultations_, [&](const auto &c) { return c.second == id; }))
+        return 0;
     return roomForActiveConst(*l) ? 0 : LINEERR_RESOURCEUNAVAIL;
 }
 
 void Switchboard::unhold(LegId id)
 {
     Leg &l = *leg(id);
+    // Taking back a call that waits for a consultation abandons the consultation.
+    if (l.state() & kPendingHoldStates)
+        Conferences(*this).abandonConsultation(id);
     roomForActive(l.line(), l.address(), id, true);
     setState(l, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
 }
@@ -670,6 +690,8 @@ void Switchboard::forget(Leg &l)
             eraseConnection(*c);
     }
     pendingUui_.erase(l.id());
+    consultations_.erase(l.id());
+    conferences_.erase(l.id());
     legs_.erase(l.id());
 }
 

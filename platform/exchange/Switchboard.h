@@ -115,6 +115,11 @@ public:
     }
 
     // ---- transfer and conference (Transfers, Conferences) ----
+    /// The conference a leg belongs to, as its conference call or as a
+    /// party: the conference call first, then its parties; empty when none.
+    std::vector<LegId> conferenceOf(LegId leg) const;
+    /// The call a consultation call was set up for (0: none).
+    LegId consultedFor(LegId consultation) const;
 
     // ---- park, pickup, redirect, completion (Parking, Completions) ----
     /// A call parked at a park address: its connection waits there.
@@ -165,6 +170,8 @@ private:
     friend class Agents;      // agent state, activity and groups
 
     Leg &newLeg(DWORD line, DWORD address, Connection &c);
+    /// A new outgoing call (not yet announced) with what the caller asked for.
+    Leg &outgoingLeg(DWORD line, DWORD address, const MakeCallOptions &options);
     void eraseConnection(Connection &c);
     Connection &newConnection();
     void route(Leg &caller, const std::u16string &digits);
@@ -185,7 +192,7 @@ private:
     Connection *connection(ConnectionId id);
     PartyId partyOf(const Leg &leg) const;
     /// Moves a leg to a state; the line's phone shows it on its call lamp.
-    void setState(Leg &leg, DWORD state, DWORD mode);
+    void setState(Leg &leg, DWORD state, DWORD mode, LegId conference = 0);
     /// Sets the call-appearance lamp of the line's phone from its calls.
     void showOnPhone(DWORD line);
 
@@ -202,6 +209,8 @@ private:
     LegId nextLeg_ = 1;
     ConnectionId nextConnection_ = 1;
     DWORD nextCallId_ = 0x5000;
+    std::map<LegId, std::vector<LegId>> conferences_; // conference call → its parties
+    std::map<LegId, LegId> consultations_;            // consultation call → the call waiting for it
     std::vector<std::u16string> parkSlots_;
     Millis parkReminder_;
     std::map<std::u16string, ParkedCall, std::less<>> parked_; // park address → call waiting there

@@ -1,6 +1,7 @@
 #include "tapi32/CallRequest.h"
 
 #include "tapi32/ApiSupport.h"
+#include "tapi32/CallParams.h"
 #include "tapi32/InputStruct.h"
 
 namespace tapi32 {
@@ -47,6 +48,43 @@ LONG readText(LPCWSTR text, std::u16string &out, bool allowNull)
     if (!text)
         return allowNull ? 0 : LINEERR_INVALPOINTER;
     return readWide(text, out) ? 0 : LINEERR_INVALPOINTER;
+}
+
+LONG readParamsForLine(HLINE hLine, const LINECALLPARAMS *params, exchange::MakeCallOptions &out)
+{
+    DWORD version = 0;
+    DWORD device = 0;
+    std::u16string appName;
+    {
+        Registry &reg = runtime().registry();
+        std::lock_guard lock(reg.mutex);
+        const LineOpenRecord *open = reg.line(hLine);
+        if (!open)
+            return LINEERR_INVALLINEHANDLE;
+        version = open->version;
+        device = open->device;
+        appName = reg.apps.at(open->app).name;
+    }
+    CallParams read;
+    if (LONG r = exchangeOf().inspect(
+            [&](const Switchboard &b) { return readCallParams(params, version, *b.line(device), read); }))
+        return r;
+    out = read.options;
+    out.appName = appName;
+    return 0;
+}
+
+LONG resolveLine(HLINE hLine, PendingRequest &pending)
+{
+    Registry &reg = runtime().registry();
+    std::lock_guard lock(reg.mutex);
+    const LineOpenRecord *open = reg.line(hLine);
+    if (!open)
+        return LINEERR_INVALLINEHANDLE;
+    pending.app = open->app;
+    pending.line = hLine;
+    pending.device = open->device;
+    return 0;
 }
 
 } // namespace tapi32

@@ -24,6 +24,13 @@ LONG resolveCall(HCALL hCall, bool ownerOnly, exchange::LegId &leg, PendingReque
 /// now and again when the exchange carries it out, then `action`.
 LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action);
 
+/// Reads the call parameters of a call to be made on an open line (a
+/// consultation call) as lineMakeCall would; answers 0 or the error.
+LONG readParamsForLine(HLINE hLine, const LINECALLPARAMS *params, exchange::MakeCallOptions &out);
+
+/// Resolves an open line for a request that creates calls on it.
+LONG resolveLine(HLINE hLine, PendingRequest &pending);
+
 /// Reads an application's text argument (null allowed when `allowNull`);
 /// answers 0 or LINEERR_INVALPOINTER.
 LONG readText(LPCWSTR text, std::u16string &out, bool allowNull);

@@ -1,9 +1,16 @@
 // Conference calls: set-up, adding and removing parties, related calls.
-// Not carried out by the exchange yet: checked like the others, then
-// answered LINEERR_OPERATIONUNAVAIL, as a provider without the feature does.
 #include "tapi32/ApiSupport.h"
+#include "tapi32/CallRequest.h"
+#include "tapi32/StructWriter.h"
+
+#include <exchange/Conferences.h>
+
+#include <cstddef>
 
 using namespace tapi32;
+using exchange::Conferences;
+using exchange::LegId;
+using exchange::Switchboard;
 
 extern "C" {
 
@@ -13,37 +20,111 @@ LONG WINAPI lineSetupConferenceW(HCALL hCall, HLINE hLine, LPHCALL lphConfCall, 
     ApiCall call("lineSetupConferenceW");
     call.num("hCall", hCall).num("hLine", hLine).ptr("lphConfCall", lphConfCall).ptr("lphConsultCall", lphConsultCall);
     call.num("dwNumParties", dwNumParties).structure("lpCallParams", lpCallParams);
-    if (hCall)
-        return unavailableOnCall(call, hCall);
-    return unavailableOnLine(call, hLine, 0);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    // With a call, the conference is set up on that call's line; without
+    // one, on the line given.
+    LegId leg = 0;
+    PendingRequest pending;
+    if (LONG r = hCall ? resolveCall(hCall, true, leg, pending) : resolveLine(hLine, pending))
+        return call.done(r);
+    if (!lphConfCall || !lphConsultCall)
+        return call.done(LINEERR_INVALPOINTER);
+    exchange::MakeCallOptions options;
+    if (LONG r = readParamsForLine(pending.line, lpCallParams, options))
+        return call.done(r);
+    pending.outCalls[0] = lphConfCall;
+    pending.outCalls[1] = lphConsultCall;
+    const DWORD device = pending.device;
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return Conferences::checkSetup(b, leg, device, 0, dwNumParties); },
+            [=](Switchboard &b, uint32_t id) { Conferences(b).setup(id, leg, device, 0, options); });
+    }));
 }
 
 LONG WINAPI linePrepareAddToConferenceW(HCALL hConfCall, LPHCALL lphConsultCall, LPLINECALLPARAMS const lpCallParams)
 {
     ApiCall call("linePrepareAddToConferenceW");
     call.num("hConfCall", hConfCall).ptr("lphConsultCall", lphConsultCall).structure("lpCallParams", lpCallParams);
-    return unavailableOnCall(call, hConfCall);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId conf = 0;
+    PendingRequest pending;
+    if (LONG r = resolveCall(hConfCall, true, conf, pending))
+        return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONFCALLHANDLE) : r);
+    if (!lphConsultCall)
+        return call.done(LINEERR_INVALPOINTER);
+    exchange::MakeCallOptions options;
+    if (LONG r = readParamsForLine(pending.line, lpCallParams, options))
+        return call.done(r);
+    pending.outCalls[0] = lphConsultCall;
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return Conferences::checkPrepareAdd(b, conf); },
+            [=](Switchboard &b, uint32_t id) { Conferences(b).prepareAdd(id, conf, options); });
+    }));
 }
 
 LONG WINAPI lineAddToConference(HCALL hConfCall, HCALL hConsultCall)
 {
     ApiCall call("lineAddToConference");
     call.num("hConfCall", hConfCall).num("hConsultCall", hConsultCall);
-    return unavailableOnCall(call, hConfCall);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId conf = 0, added = 0;
+    PendingRequest pending, other;
+    if (LONG r = resolveCall(hConfCall, true, conf, pending))
+        return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONFCALLHANDLE) : r);
+    if (LONG r = resolveCall(hConsultCall, true, added, other))
+        return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONSULTCALLHANDLE) : r);
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().request(
+            tag,
+            [=](const Switchboard &b) {
+                const LONG r = Conferences::checkAdd(b, conf, added);
+                return r == LONG(LINEERR_INVALCALLHANDLE) ? LINEERR_INVALCONSULTCALLHANDLE : r;
+            },
+            [=](Switchboard &b) { Conferences(b).add(conf, added); });
+    }));
 }
 
 LONG WINAPI lineRemoveFromConference(HCALL hCall)
 {
     ApiCall call("lineRemoveFromConference");
     call.num("hCall", hCall);
-    return unavailableOnCall(call, hCall);
+    return callRequest(
+        call, hCall, [](const Switchboard &b, LegId leg) { return Conferences::checkRemove(b, leg); },
+        [](Switchboard &b, LegId leg) { Conferences(b).remove(leg); });
 }
 
 LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
 {
     ApiCall call("lineGetConfRelatedCalls");
     call.num("hCall", hCall).ptr("lpCallList", lpCallList);
-    return unavailableOnCall(call, hCall, false);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    std::vector<HCALL> handles;
+    {
+        Registry &reg = runtime().registry();
+        std::lock_guard lock(reg.mutex);
+        const CallRecord *c = reg.call(hCall);
+        if (!c)
+            return call.done(LINEERR_INVALCALLHANDLE);
+        const std::vector<LegId> legs =
+            exchangeOf().inspect([&](const Switchboard &b) { return b.conferenceOf(c->leg); });
+        if (legs.empty())
+            return call.done(LINEERR_NOCONFERENCE);
+        // The application's own handles, the conference call first.
+        for (LegId leg : legs)
+            if (HCALL h = reg.callOf(c->line, leg))
+                handles.push_back(h);
+    }
+    LINECALLLIST fixed{};
+    fixed.dwCallsNumEntries = DWORD(handles.size());
+    exchange::VarStruct answer = exchange::VarStruct::of(fixed);
+    answer.addBytes(offsetof(LINECALLLIST, dwCallsSize), handles.data(), handles.size() * sizeof(HCALL));
+    return call.done(writeStruct(lpCallList, answer, sizeof(LINECALLLIST), call.fault().extraNeededSize));
 }
 
 } // extern "C"

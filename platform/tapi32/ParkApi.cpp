@@ -14,20 +14,6 @@ using exchange::Switchboard;
 
 namespace {
 
-/// Resolves an open line for a request that creates a call on it.
-LONG resolveLine(HLINE hLine, PendingRequest &pending)
-{
-    Registry &reg = runtime().registry();
-    std::lock_guard lock(reg.mutex);
-    const LineOpenRecord *open = reg.line(hLine);
-    if (!open)
-        return LINEERR_INVALLINEHANDLE;
-    pending.app = open->app;
-    pending.line = hLine;
-    pending.device = open->device;
-    return 0;
-}
-
 /// An optional text argument, read into `out` when present.
 LONG readOptional(LPCWSTR text, std::optional<std::u16string> &out)
 {

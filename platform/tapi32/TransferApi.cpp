@@ -1,9 +1,13 @@
 // Transfer: blind transfer, consultation transfer and its completion.
-// Not carried out by the exchange yet: checked like the others, then
-// answered LINEERR_OPERATIONUNAVAIL, as a provider without the feature does.
 #include "tapi32/ApiSupport.h"
+#include "tapi32/CallRequest.h"
+
+#include <exchange/Transfers.h>
 
 using namespace tapi32;
+using exchange::LegId;
+using exchange::Switchboard;
+using exchange::Transfers;
 
 extern "C" {
 
@@ -11,14 +15,35 @@ LONG WINAPI lineBlindTransferW(HCALL hCall, LPCWSTR lpszDestAddressW, DWORD dwCo
 {
     ApiCall call("lineBlindTransferW");
     call.num("hCall", hCall).text("lpszDestAddressW", lpszDestAddressW).num("dwCountryCode", dwCountryCode);
-    return unavailableOnCall(call, hCall);
+    std::u16string dest;
+    if (LONG r = readText(lpszDestAddressW, dest, false))
+        return call.done(r);
+    return callRequest(
+        call, hCall, [=](const Switchboard &b, LegId leg) { return Transfers::checkBlindTransfer(b, leg, dest); },
+        [=](Switchboard &b, LegId leg) { Transfers(b).blindTransfer(leg, dest); });
 }
 
 LONG WINAPI lineSetupTransferW(HCALL hCall, LPHCALL lphConsultCall, LPLINECALLPARAMS const lpCallParams)
 {
     ApiCall call("lineSetupTransferW");
     call.num("hCall", hCall).ptr("lphConsultCall", lphConsultCall).structure("lpCallParams", lpCallParams);
-    return unavailableOnCall(call, hCall);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest pending;
+    if (LONG r = resolveCall(hCall, true, leg, pending))
+        return call.done(r);
+    if (!lphConsultCall)
+        return call.done(LINEERR_INVALPOINTER);
+    exchange::MakeCallOptions options;
+    if (LONG r = readParamsForLine(pending.line, lpCallParams, options))
+        return call.done(r);
+    pending.outCalls[0] = lphConsultCall;
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return Transfers::checkSetupTransfer(b, leg); },
+            [=](Switchboard &b, uint32_t id) { Transfers(b).setupTransfer(id, leg, options); });
+    }));
 }
 
 LONG WINAPI lineCompleteTransfer(HCALL hCall, HCALL hConsultCall, LPHCALL lphConfCall, DWORD dwTransferMode)
@@ -26,7 +51,31 @@ LONG WINAPI lineCompleteTransfer(HCALL hCall, HCALL hConsultCall, LPHCALL lphCon
     ApiCall call("lineCompleteTransfer");
     call.num("hCall", hCall).num("hConsultCall", hConsultCall).ptr("lphConfCall", lphConfCall);
     call.num("dwTransferMode", dwTransferMode);
-    return unavailableOnCall(call, hCall);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId held = 0, consultation = 0;
+    PendingRequest pending, other;
+    if (LONG r = resolveCall(hCall, true, held, pending))
+        return call.done(r);
+    if (LONG r = resolveCall(hConsultCall, true, consultation, other))
+        return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONSULTCALLHANDLE) : r);
+    if (dwTransferMode != LINETRANSFERMODE_TRANSFER && dwTransferMode != LINETRANSFERMODE_CONFERENCE)
+        return call.done(LINEERR_INVALTRANSFERMODE);
+    if (dwTransferMode == LINETRANSFERMODE_CONFERENCE) {
+        if (!lphConfCall)
+            return call.done(LINEERR_INVALPOINTER);
+        pending.outCalls[0] = lphConfCall;
+    }
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag,
+            [=](const Switchboard &b) {
+                return Transfers::checkCompleteTransfer(b, held, consultation, dwTransferMode);
+            },
+            [=](Switchboard &b, uint32_t id) {
+                Transfers(b).completeTransfer(id, held, consultation, dwTransferMode);
+            });
+    }));
 }
 
 } // extern "C"

@@ -170,8 +170,11 @@ TEST_F(DeviceTest, LineStatusAndItsMessagesRespectTheFilters)
     EXPECT_EQ(LONG(LINEERR_INVALADDRESSID), lineGetAddressStatusW(line, 1, &as));
 }
 
-TEST_F(DeviceTest, FeaturesNotYetCarriedOutAreUnavailable)
+TEST_F(DeviceTest, FeaturesTheAddressDoesNotOfferAreUnavailable)
 {
+    ex().changeLine(0, [](exchange::LineConfig &c) {
+        c.addresses[0].caps.dwCallFeatures &= ~DWORD(LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER);
+    });
     HCALL call = makeCall(app, line, u"5550105");
     drain(app);
     EXPECT_FALSE(status(call).dwCallFeatures & LINECALLFEATURE_BLINDTRANSFER);

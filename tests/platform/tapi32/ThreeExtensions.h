@@ -1,0 +1,106 @@
+// A fixture with three extensions (201, 202, 203), each opened by its own
+// application, and helpers to read what happened to calls.
+#ifndef DIALWERK_TESTS_THREEEXTENSIONS_H
+#define DIALWERK_TESTS_THREEEXTENSIONS_H
+
+#include "TapiFixture.h"
+
+#include <utility>
+
+namespace tapitest {
+
+class ThreeExtensions : public TapiFixture {
+protected:
+    void SetUp() override
+    {
+        exchange::Topology t = exchange::Topology::standard();
+        t.lines.push_back(exchange::LineConfig::extension(u"203", u"Carl Dahl"));
+        useTopology(std::move(t));
+        for (int i = 0; i < 3; ++i) {
+            apps[i] = lineApp(u"App");
+            lines[i] = openLine(apps[i], DWORD(i));
+        }
+    }
+
+    /// The handle LINE_APPNEWCALL announced (other messages drained).
+    HCALL announced(int i)
+    {
+        HCALL call = 0;
+        for (const Msg &m : drain(apps[i]))
+            if (m.id == LINE_APPNEWCALL)
+                call = HCALL(m.p2);
+        EXPECT_NE(0u, call);
+        return call;
+    }
+
+    /// Extension `from` calls extension `to` (0..2), which answers; answers
+    /// both handles with every message drained.
+    std::pair<HCALL, HCALL> connect(int from, int to)
+    {
+        const char16_t *numbers[] = {u"201", u"202", u"203"};
+        const HCALL a = makeCall(apps[from], lines[from], numbers[to]);
+        const HCALL b = announced(to);
+        EXPECT_EQ(0, reply(apps[to], lineAnswer(b, nullptr, 0)));
+        drain(apps[from]);
+        drain(apps[to]);
+        return {a, b};
+    }
+
+    /// (call, state) of every LINE_CALLSTATE waiting for extension `i`.
+    std::vector<std::pair<HCALL, DWORD>> states(int i)
+    {
+        std::vector<std::pair<HCALL, DWORD>> out;
+        for (const Msg &m : drain(apps[i]))
+            if (m.id == LINE_CALLSTATE)
+                out.emplace_back(HCALL(m.device), DWORD(m.p1));
+        return out;
+    }
+
+    DWORD state(HCALL call) { return status(call).dwCallState; }
+
+    /// The result of a request whose LINE_REPLY may follow state changes of
+    /// other calls (those are skipped).
+    LONG replyAfterStates(int i, LONG requestId)
+    {
+        EXPECT_GT(requestId, 0);
+        for (int n = 0; n < 8; ++n) {
+            const Msg m = next(apps[i]);
+            if (m.id == LINE_REPLY && m.p1 == DWORD_PTR(requestId))
+                return LONG(m.p2);
+            if (m.id != LINE_CALLSTATE && m.id != LINE_CALLINFO)
+                break;
+        }
+        ADD_FAILURE() << "no reply";
+        return -1;
+    }
+
+    /// lineDrop without user-user information.
+    static LONG lineDropCall(HCALL call) { return lineDrop(call, nullptr, 0); }
+
+    /// A party id (number) of a call's information.
+    std::u16string party(HCALL call, DWORD LINECALLINFO::*size, DWORD LINECALLINFO::*offset)
+    {
+        std::vector<uint8_t> buffer(4096);
+        auto *info = reinterpret_cast<LINECALLINFO *>(buffer.data());
+        info->dwTotalSize = DWORD(buffer.size());
+        EXPECT_EQ(0, lineGetCallInfoW(call, info));
+        if (info->*size < 2)
+            return {};
+        return {reinterpret_cast<const char16_t *>(buffer.data() + info->*offset), info->*size / 2 - 1};
+    }
+
+    LINECALLINFO info(HCALL call)
+    {
+        LINECALLINFO i{};
+        i.dwTotalSize = sizeof i;
+        EXPECT_EQ(0, lineGetCallInfoW(call, &i));
+        return i;
+    }
+
+    HLINEAPP apps[3] = {};
+    HLINE lines[3] = {};
+};
+
+} // namespace tapitest
+
+#endif
