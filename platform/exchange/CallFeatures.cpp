@@ -48,8 +48,11 @@ DWORD callFeatures(const Leg &l, const AddressSituation &at, const LINEADDRESSCA
         f = LINECALLFEATURE_DROP | media;
         if (at.roomForActive)
             f |= LINECALLFEATURE_UNHOLD;
+        // A held call can always be joined with another one later: its
+        // features are read when it goes on hold, before the other exists.
+        f |= conference ? LINECALLFEATURE_ADDTOCONF : LINECALLFEATURE_COMPLETETRANSF;
         if (at.connectedCall)
-            f |= LINECALLFEATURE_SWAPHOLD | (conference ? LINECALLFEATURE_ADDTOCONF : LINECALLFEATURE_COMPLETETRANSF);
+            f |= LINECALLFEATURE_SWAPHOLD;
         break;
     case LINECALLSTATE_ONHOLDPENDTRANSFER:
         f = LINECALLFEATURE_DROP | LINECALLFEATURE_COMPLETETRANSF | media;

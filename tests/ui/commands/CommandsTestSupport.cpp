@@ -4,6 +4,7 @@
 #include <window/testing/UserInput.h>
 
 #include "CTapiCall.h"
+#include "CTapiLine.h"
 
 void CommandsTest::SetUp()
 {
@@ -42,6 +43,23 @@ bool CommandsTest::IncomingOffering(exchange::LegId *leg)
 bool CommandsTest::ConnectedCall()
 {
     return MakeCall(QStringLiteral("5550105"), QStringLiteral("Connected"));
+}
+
+bool CommandsTest::TwoCalls(HCALL &first, HCALL &second)
+{
+    if (!StartWithLine() || !ConnectedCall())
+        return false;
+    first = CurrentHandle();
+    if (!ConnectedCall())
+        return false;
+    second = CurrentHandle();
+    // The call objects know both states (the display may be ahead of them).
+    return WaitFor([&] {
+        CTapiCall *held = Line(0)->FindCall(first);
+        CTapiCall *active = Line(0)->FindCall(second);
+        return held && active && held->GetCallState() == LINECALLSTATE_ONHOLD &&
+               active->GetCallState() == LINECALLSTATE_CONNECTED;
+    });
 }
 
 exchange::RecordedCall CommandsTest::Last(const std::string &function) const

@@ -31,6 +31,9 @@ protected:
     bool IncomingOffering(exchange::LegId *leg = nullptr);
     /// An outgoing call to the quick-answering external number, connected.
     bool ConnectedCall();
+    /// Two answered calls to outside on line 0; the first goes on hold when
+    /// the second is made. True once the calls' objects show both states.
+    bool TwoCalls(HCALL &first, HCALL &second);
 
     /// The status line.
     QString Status() const { return Text(IDC_STATUS); }

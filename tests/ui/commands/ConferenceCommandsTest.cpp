@@ -13,17 +13,7 @@ namespace {
 
 class ConferenceCommandsTest : public CommandsTest {
 protected:
-    // Two answered calls to outside; the first goes on hold when the second is made.
-    bool TwoCalls()
-    {
-        if (!StartWithLine() || !ConnectedCall())
-            return false;
-        first_ = CurrentHandle();
-        if (!ConnectedCall())
-            return false;
-        second_ = CurrentHandle();
-        return WaitFor([&] { return Line(0)->FindCallByState(LINECALLSTATE_ONHOLD, 0) != nullptr; });
-    }
+    bool TwoCalls() { return CommandsTest::TwoCalls(first_, second_); }
 
     /// Steps the call display to the call with handle `call`.
     bool Show(HCALL call)

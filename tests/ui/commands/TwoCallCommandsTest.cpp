@@ -12,17 +12,7 @@ using TwoCallCommandsTest = CommandsTest;
 
 class SwapTest : public CommandsTest {
 protected:
-    // Two answered calls; the first goes on hold when the second is made.
-    bool TwoCalls()
-    {
-        if (!StartWithLine() || !ConnectedCall())
-            return false;
-        first_ = CurrentHandle();
-        if (!ConnectedCall())
-            return false;
-        second_ = CurrentHandle();
-        return WaitFor([&] { return Line(0)->FindCallByState(LINECALLSTATE_ONHOLD, 0) != nullptr; });
-    }
+    bool TwoCalls() { return CommandsTest::TwoCalls(first_, second_); }
 
     HCALL first_ = 0;
     HCALL second_ = 0;
