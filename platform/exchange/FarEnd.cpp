@@ -1,5 +1,6 @@
 #include "exchange/FarEnd.h"
 
+#include "exchange/Forwarding.h"
 #include "exchange/Switchboard.h"
 
 namespace exchange {
@@ -78,21 +79,42 @@ void FarEnd::answers(ConnectionId cid)
 LegId FarEnd::calls(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)
 {
     Switchboard &b = board_;
+    DWORD reason = LINECALLREASON_DIRECT;
+    std::optional<PartyId> redirecting;
+    const Line &target = *b.line(line);
+    const LINEADDRESSCAPS &caps = target.address(address).caps;
+    const bool busy = b.counts(line, address).inUse >= caps.dwMaxNumActiveCalls + caps.dwMaxNumOnHoldCalls;
+    if (const auto divert = Forwarding(b).onArrival(line, address, caller, false, busy)) {
+        if (divert->refuse)
+            return 0;
+        // Calls from outside are forwarded to local addresses only.
+        if (const auto at = b.localAddress(divert->dest)) {
+            redirecting = PartyId::of(target.address(address).number, target.config().ownerName);
+            line = at->first;
+            address = at->second;
+            reason = divert->reason;
+        }
+    }
     Connection &c = b.newConnection();
     c.external = ExternalParty{caller.number, caller.name, ExternalBehaviour::Answer, Millis(0), true};
     Leg &l = b.newLeg(line, address, c);
     CallInfoData &info = l.infoForSetup();
     info.origin = LINECALLORIGIN_EXTERNAL;
-    info.reason = LINECALLREASON_DIRECT;
+    info.reason = reason;
     info.mediaMode = mediaMode;
     info.caller = caller;
     info.called = b.partyOf(l);
+    if (redirecting) {
+        info.redirecting = *redirecting;
+        info.redirection = info.called;
+    }
     info.trunk = 1;
     b.setState(l, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
     l.markAnnounced();
     b.out_.push_back(
         Event::legAppeared(l.id(), line, address, mediaMode, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE));
     b.ringFor(l.id(), 1);
+    Forwarding(b).watchNoAnswer(l.id(), false);
     return l.id();
 }
 

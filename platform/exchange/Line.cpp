@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstddef>
+#include <cstring>
 
 namespace exchange {
 
@@ -48,15 +49,57 @@ VarStruct Line::devStatus(const CallCounts &counts) const
     return VarStruct::of(s);
 }
 
+const AddressForwarding &Line::forwarding(DWORD address) const
+{
+    static const AddressForwarding none;
+    auto it = forwarding_.find(address);
+    return it == forwarding_.end() ? none : it->second;
+}
+
+namespace {
+
+/// The forward list as LINEADDRESSSTATUS carries it: LINEFORWARD entries
+/// followed by their strings, with offsets from the start of the structure
+/// (the list is its first variable field, right after the fixed part).
+std::vector<uint8_t> forwardBlock(const std::vector<ForwardEntry> &entries)
+{
+    const size_t base = sizeof(LINEADDRESSSTATUS);
+    std::vector<uint8_t> block(entries.size() * sizeof(LINEFORWARD));
+    auto addText = [&](const std::u16string &text, DWORD &size, DWORD &offset) {
+        if (text.empty())
+            return;
+        offset = DWORD(base + block.size());
+        size = DWORD((text.size() + 1) * sizeof(char16_t));
+        const auto *p = reinterpret_cast<const uint8_t *>(text.c_str());
+        block.insert(block.end(), p, p + size);
+    };
+    for (size_t i = 0; i < entries.size(); ++i) {
+        LINEFORWARD f{};
+        f.dwForwardMode = entries[i].mode;
+        f.dwDestCountryCode = entries[i].destCountryCode;
+        addText(entries[i].caller, f.dwCallerAddressSize, f.dwCallerAddressOffset);
+        addText(entries[i].dest, f.dwDestAddressSize, f.dwDestAddressOffset);
+        std::memcpy(block.data() + i * sizeof f, &f, sizeof f);
+    }
+    return block;
+}
+
+} // namespace
+
 VarStruct Line::addressStatus(DWORD address, const CallCounts &counts) const
 {
     LINEADDRESSSTATUS s{};
+    const AddressForwarding &f = forwarding(address);
+    s.dwNumRingsNoAnswer = f.ringsNoAnswer;
+    s.dwForwardNumEntries = DWORD(f.entries.size());
     s.dwNumInUse = counts.inUse ? 1 : 0;
     s.dwNumActiveCalls = counts.active;
     s.dwNumOnHoldCalls = counts.onHold;
     s.dwNumOnHoldPendCalls = counts.onHoldPending;
     s.dwAddressFeatures = config_.addresses.at(address).caps.dwAddressFeatures;
-    return VarStruct::of(s);
+    VarStruct out = VarStruct::of(s);
+    out.addBytes(offsetof(LINEADDRESSSTATUS, dwForwardSize), forwardBlock(f.entries));
+    return out;
 }
 
 LONG Line::checkDevStatus(DWORD statusToChange) const

@@ -8,6 +8,8 @@
 
 #include <tapi.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 namespace exchange {
@@ -18,6 +20,20 @@ struct CallCounts {
     DWORD active = 0;        // calls in an active state
     DWORD onHold = 0;        // ONHOLD
     DWORD onHoldPending = 0; // ONHOLDPENDTRANSFER / ONHOLDPENDCONF
+};
+
+/// One entry of an address's forward list.
+struct ForwardEntry {
+    DWORD mode = 0;        // one LINEFORWARDMODE_ bit
+    std::u16string caller; // the caller a specific mode applies to
+    std::u16string dest;   // empty: do-not-disturb (unconditional only)
+    DWORD destCountryCode = 0;
+};
+
+/// How an address forwards its calls now.
+struct AddressForwarding {
+    std::vector<ForwardEntry> entries;
+    DWORD ringsNoAnswer = 0;
 };
 
 class Line {
@@ -41,6 +57,10 @@ public:
     /// LINEADDRESSSTATUS of one existing address.
     VarStruct addressStatus(DWORD address, const CallCounts &counts) const;
 
+    /// The forwarding of an address (empty when none).
+    const AddressForwarding &forwarding(DWORD address) const;
+    void setForwarding(DWORD address, AddressForwarding f) { forwarding_[address] = std::move(f); }
+
     /// A removed line keeps its identifier but serves nobody.
     bool removed() const { return removed_; }
     void markRemoved() { removed_ = true; }
@@ -58,6 +78,7 @@ private:
     LineConfig config_;
     DWORD devStatusFlags_ = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE;
     bool removed_ = false;
+    std::map<DWORD, AddressForwarding> forwarding_;
 };
 
 } // namespace exchange

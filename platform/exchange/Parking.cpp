@@ -10,27 +10,6 @@ namespace {
 
 constexpr DWORD kRinging = LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED;
 
-/// The line and address a local number belongs to.
-struct Place {
-    DWORD line = 0;
-    DWORD address = 0;
-};
-
-std::optional<Place> localAddress(const Switchboard &b, std::u16string_view number)
-{
-    if (number.empty())
-        return std::nullopt;
-    for (DWORD id = 0; id < b.lineCount(); ++id) {
-        const Line &ln = *b.line(id);
-        if (ln.removed())
-            continue;
-        for (DWORD a = 0; a < ln.addressCount(); ++a)
-            if (ln.address(a).number == number)
-                return Place{id, a};
-    }
-    return std::nullopt;
-}
-
 bool isSlot(const Switchboard &b, std::u16string_view slot)
 {
     return std::ranges::find(b.parkSlots(), slot) != b.parkSlots().end();
@@ -194,18 +173,18 @@ Leg &Parking::joinConnection(Connection &c, DWORD line, DWORD address, const Cal
 
 LegId Parking::ringingCall(const Switchboard &b, const std::u16string *dest, const std::u16string *group)
 {
-    std::optional<Place> at;
+    std::optional<std::pair<DWORD, DWORD>> at;
     if (dest) {
-        at = localAddress(b, *dest);
+        at = b.localAddress(*dest);
         if (!at)
             return 0;
     }
     for (DWORD line = 0; line < b.lineCount(); ++line) {
-        if (at && at->line != line)
+        if (at && at->first != line)
             continue;
         if (!at && (b.line(line)->config().pickupGroup.empty() || b.line(line)->config().pickupGroup != *group))
             continue;
-        for (LegId id : b.legsOn(line, at ? std::optional(at->address) : std::nullopt))
+        for (LegId id : b.legsOn(line, at ? std::optional(at->second) : std::nullopt))
             if (b.leg(id)->state() & kRinging)
                 return id;
     }
@@ -221,7 +200,7 @@ LONG Parking::checkPickup(const Switchboard &b, DWORD line, DWORD address, const
     if (dest) {
         if (!(features & LINEADDRFEATURE_PICKUPDIRECT))
             return LINEERR_OPERATIONUNAVAIL;
-        if (!localAddress(b, *dest))
+        if (!b.localAddress(*dest))
             return LINEERR_INVALADDRESS;
     } else {
         if (!group || group->empty())
@@ -284,8 +263,8 @@ LONG Parking::checkDestination(const Switchboard &b, const Leg &leg, std::u16str
 {
     const Leg *l = &leg;
     const LegId id = leg.id();
-    if (const auto at = localAddress(b, dest))
-        return at->line == l->line() && at->address == l->address() ? LINEERR_INVALADDRESS : 0;
+    if (const auto at = b.localAddress(dest))
+        return at->first == l->line() && at->second == l->address() ? LINEERR_INVALADDRESS : 0;
     const bool external = std::ranges::any_of(b.externals_, [&](const ExternalNumber &e) { return e.number == dest; });
     if (!external)
         return LINEERR_INVALADDRESS;
@@ -312,7 +291,7 @@ void Parking::sendElsewhere(LegId id, std::u16string_view dest, DWORD reason)
             from.caller = PartyId::of(c.external->number, c.external->name);
     }
 
-    const auto at = localAddress(b, dest);
+    const auto at = b.localAddress(dest);
     if (!at) {
         const auto e = std::ranges::find_if(b.externals_, [&](const ExternalNumber &x) { return x.number == dest; });
         caller->changeInfo(LINECALLINFOSTATE_REDIRECTINGID | LINECALLINFOSTATE_REDIRECTIONID, b.out_,
@@ -323,8 +302,8 @@ void Parking::sendElsewhere(LegId id, std::u16string_view dest, DWORD reason)
         FarEnd(b).dialed(*caller, *e);
         return;
     }
-    const LINEADDRESSCAPS &caps = b.line(at->line)->address(at->address).caps;
-    const CallCounts n = b.counts(at->line, at->address);
+    const LINEADDRESSCAPS &caps = b.line(at->first)->address(at->second).caps;
+    const CallCounts n = b.counts(at->first, at->second);
     if (n.inUse >= caps.dwMaxNumActiveCalls + caps.dwMaxNumOnHoldCalls) {
         // Nobody can take it there: the caller hears busy.
         if (caller)
@@ -333,12 +312,12 @@ void Parking::sendElsewhere(LegId id, std::u16string_view dest, DWORD reason)
             b.eraseConnection(c);
         return;
     }
-    Leg &r = joinConnection(c, at->line, at->address, from, reason);
+    Leg &r = joinConnection(c, at->first, at->second, from, reason);
     r.infoForSetup().redirecting = redirecting;
     r.infoForSetup().redirection = r.info().called;
     b.setState(r, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
     r.markAnnounced();
-    b.out_.push_back(Event::legAppeared(r.id(), at->line, at->address, r.info().mediaMode, LINECALLSTATE_OFFERING,
+    b.out_.push_back(Event::legAppeared(r.id(), at->first, at->second, r.info().mediaMode, LINECALLSTATE_OFFERING,
                                         LINEOFFERINGMODE_ACTIVE));
     b.ringFor(r.id(), 1);
     if (caller && caller->state() == LINECALLSTATE_CONNECTED)

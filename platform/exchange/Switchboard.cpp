@@ -4,6 +4,7 @@
 #include "exchange/Conferences.h"
 #include "exchange/DialString.h"
 #include "exchange/FarEnd.h"
+#include "exchange/Forwarding.h"
 
 #include <algorithm>
 #include <bit>
@@ -80,6 +81,20 @@ void Switchboard::showOnPhone(DWORD line)
 }
 
 // ---- queries ----
+
+std::optional<std::pair<DWORD, DWORD>> Switchboard::localAddress(std::u16string_view number) const
+{
+    if (number.empty())
+        return std::nullopt;
+    for (const Line &ln : lines_) {
+        if (ln.removed())
+            continue;
+        for (DWORD a = 0; a < ln.addressCount(); ++a)
+            if (ln.address(a).number == number)
+                return std::pair{ln.id(), a};
+    }
+    return std::nullopt;
+}
 
 Leg *Switchboard::leg(LegId id)
 {
@@ -306,14 +321,39 @@ void Switchboard::route(Leg &caller, const std::u16string &digits)
     setState(caller, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_BADADDRESS);
 }
 
-void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
+void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address, DWORD reason)
 {
     Line &target = lines_[line];
     const LINEADDRESSCAPS &caps = target.address(address).caps;
     const CallCounts c = counts(line, address);
     const bool self = caller.line() == line && caller.address() == address;
     const bool inService = (target.devStatusFlags() & LINEDEVSTATUSFLAGS_INSERVICE) != 0;
-    if (self || !inService || c.inUse >= caps.dwMaxNumActiveCalls + caps.dwMaxNumOnHoldCalls) {
+    const bool busy = !inService || c.inUse >= caps.dwMaxNumActiveCalls + caps.dwMaxNumOnHoldCalls;
+    std::optional<PartyId> redirecting;
+    if (!self && reason == LINECALLREASON_DIRECT) {
+        if (const auto divert = Forwarding(*this).onArrival(line, address, caller.info().caller, true, busy)) {
+            if (divert->refuse) {
+                setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+                return;
+            }
+            const PartyId forwarding = PartyId::of(target.address(address).number, target.config().ownerName);
+            caller.changeInfo(LINECALLINFOSTATE_REDIRECTINGID, out_,
+                              [&](CallInfoData &i) { i.redirecting = forwarding; });
+            if (const auto at = localAddress(divert->dest)) {
+                ringExtension(caller, at->first, at->second, divert->reason);
+                if (Leg *callee = leg(connection(caller.connection())->other(caller.id())))
+                    callee->changeInfo(LINECALLINFOSTATE_REDIRECTINGID, out_,
+                                       [&](CallInfoData &i) { i.redirecting = forwarding; });
+                return;
+            }
+            for (const ExternalNumber &e : externals_)
+                if (e.number == divert->dest) {
+                    FarEnd(*this).dialed(caller, e);
+                    return;
+                }
+        }
+    }
+    if (self || busy) {
         setState(caller, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
         return;
     }
@@ -321,7 +361,7 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
     Leg &callee = newLeg(line, address, conn);
     CallInfoData &info = callee.infoForSetup();
     info.origin = LINECALLORIGIN_INTERNAL;
-    info.reason = LINECALLREASON_DIRECT;
+    info.reason = reason;
     info.mediaMode = caller.info().mediaMode;
     info.bearerMode = caller.info().bearerMode;
     info.caller = caller.info().caller;
@@ -335,6 +375,7 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address)
     out_.push_back(Event::legAppeared(callee.id(), line, address, info.mediaMode, LINECALLSTATE_OFFERING,
                                       LINEOFFERINGMODE_ACTIVE));
     ringFor(callee.id(), 1);
+    Forwarding(*this).watchNoAnswer(callee.id(), true);
     caller.changeInfo(LINECALLINFOSTATE_CALLEDID, out_, [&](CallInfoData &i) { i.called = info.called; });
     setState(caller, LINECALLSTATE_RINGBACK, 0);
 }

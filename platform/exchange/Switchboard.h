@@ -69,6 +69,8 @@ public:
     /// Legs that are not idle on a line (optionally one address), oldest first.
     std::vector<LegId> legsOn(DWORD line, std::optional<DWORD> address) const;
     CallCounts counts(DWORD line, std::optional<DWORD> address) const;
+    /// The line and address a local number belongs to.
+    std::optional<std::pair<DWORD, DWORD>> localAddress(std::u16string_view number) const;
     /// LINECALLFEATURE_ / LINECALLFEATURE2_ bits the leg offers now.
     DWORD features(const Leg &leg) const;
     DWORD features2(const Leg &leg) const;
@@ -135,6 +137,8 @@ public:
     ConnectionId parkedAt(std::u16string_view slot) const;
 
     // ---- forwarding and agents (Forwarding, Agents) ----
+    /// The external numbers the exchange knows.
+    const std::vector<ExternalNumber> &externals() const { return externals_; }
 
     // ---- the world outside (control interface) ----
     LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)
@@ -175,7 +179,9 @@ private:
     void eraseConnection(Connection &c);
     Connection &newConnection();
     void route(Leg &caller, const std::u16string &digits);
-    void ringExtension(Leg &caller, DWORD line, DWORD address);
+    /// Offers the caller's call at a local address (following its
+    /// forwarding, unless the call was forwarded already).
+    void ringExtension(Leg &caller, DWORD line, DWORD address, DWORD reason = LINECALLREASON_DIRECT);
     /// Reports ring `count` (LINEDEVSTATE_RINGING) of an offered call in due
     /// time, and the rings after it while the call stays offered.
     void ringFor(LegId leg, DWORD count);

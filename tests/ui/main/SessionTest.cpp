@@ -32,7 +32,8 @@ TEST_F(SessionTest, OpeningAndClosingTheSelectedLine)
     ASSERT_TRUE(messages.has_value());
     EXPECT_EQ(messages->number("dwAddressStates"), LINEADDRESSSTATE_OTHER | LINEADDRESSSTATE_INUSEZERO |
                                                        LINEADDRESSSTATE_INUSEONE | LINEADDRESSSTATE_INUSEMANY |
-                                                       LINEADDRESSSTATE_NUMCALLS | LINEADDRESSSTATE_CAPSCHANGE);
+                                                       LINEADDRESSSTATE_NUMCALLS | LINEADDRESSSTATE_FORWARD |
+                                                       LINEADDRESSSTATE_CAPSCHANGE);
     EXPECT_EQ(Text(IDC_SESSION), "End Session");
     EXPECT_EQ(Text(IDC_LINE_POSITION), "1 of 1");
     EXPECT_TRUE(Enabled(IDC_CONFIGURE));
