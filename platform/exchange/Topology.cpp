@@ -175,21 +175,92 @@ PhoneConfig PhoneConfig::deskPhone(std::u16string name, DWORD line)
     return p;
 }
 
+LineConfig LineConfig::fewFeatures(std::u16string number, std::u16string ownerName)
+{
+    LineConfig l = extension(std::move(number), std::move(ownerName));
+    l.name = u"Lobby " + l.addresses[0].number;
+    l.caps.dwLineFeatures = LINEFEATURE_MAKECALL;
+    LINEADDRESSCAPS &a = l.addresses[0].caps;
+    a.dwCallFeatures = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DROP;
+    a.dwCallFeatures2 = 0;
+    a.dwAddressFeatures = LINEADDRFEATURE_MAKECALL;
+    a.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED;
+    a.dwTransferModes = 0;
+    a.dwParkModes = 0;
+    a.dwForwardModes = 0;
+    a.dwMaxNumConference = 0;
+    a.dwMaxNumTransConf = 0;
+    a.dwRemoveFromConfCaps = LINEREMOVEFROMCONF_NONE;
+    a.dwMaxNumOnHoldCalls = 0;
+    return l;
+}
+
+LineConfig LineConfig::singleMedia(std::u16string number, std::u16string ownerName, DWORD mediaModes)
+{
+    LineConfig l = extension(std::move(number), std::move(ownerName));
+    l.caps.dwMediaModes = mediaModes;
+    l.caps.dwBearerModes = LINEBEARERMODE_VOICE;
+    l.addresses[0].caps.dwAvailableMediaModes = mediaModes;
+    return l;
+}
+
+LineConfig LineConfig::trunk(std::u16string name, std::u16string number)
+{
+    LineConfig l = extension(std::move(number), u"");
+    l.name = std::move(name);
+    l.caps.dwLineFeatures = LINEFEATURE_MAKECALL;
+    l.caps.dwMaxNumActiveCalls = 2;
+    constexpr DWORD trunkCallFeatures = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DIAL |
+                                        LINECALLFEATURE_DROP | LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_HOLD |
+                                        LINECALLFEATURE_UNHOLD;
+    LINEADDRESSCAPS &dialer = l.addresses[0].caps;
+    dialer.dwCallFeatures = trunkCallFeatures;
+    dialer.dwCallFeatures2 = 0;
+    dialer.dwAddressFeatures = LINEADDRFEATURE_MAKECALL;
+    dialer.dwTransferModes = 0;
+    dialer.dwParkModes = 0;
+    dialer.dwForwardModes = 0;
+    dialer.dwMaxNumConference = 0;
+    dialer.dwMaxNumTransConf = 0;
+    dialer.dwRemoveFromConfCaps = LINEREMOVEFROMCONF_NONE;
+    dialer.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED | LINEADDRCAPFLAGS_PREDICTIVEDIALER;
+    dialer.dwPredictiveAutoTransferStates =
+        LINECALLSTATE_CONNECTED | LINECALLSTATE_BUSY | LINECALLSTATE_DISCONNECTED | LINECALLSTATE_RINGBACK;
+    dialer.dwNumCallTreatments = 0;
+    dialer.dwMaxNoAnswerTimeout = 120;
+    AddressConfig plain{u"", dialer};
+    plain.caps.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED;
+    plain.caps.dwPredictiveAutoTransferStates = 0;
+    plain.caps.dwMaxNoAnswerTimeout = 0;
+    l.addresses.push_back(std::move(plain));
+    return l;
+}
+
 Topology Topology::standard()
 {
     Topology t;
     t.lines.push_back(LineConfig::extension(u"201", u"Anna Berg"));
     t.lines.push_back(LineConfig::extension(u"202", u"Ben Carter"));
-    t.lines[0].phone = 0;
-    t.lines[1].phone = 1;
-    t.lines[0].pickupGroup = u"1";
-    t.lines[1].pickupGroup = u"1";
-    t.lines[0].invalidPasswordState = 0;
-    t.lines[1].invalidPasswordState = 0;
-    t.phones.push_back(PhoneConfig::deskPhone(u"Phone 201", 0));
-    t.phones.push_back(PhoneConfig::deskPhone(u"Phone 202", 1));
-    t.phones[0].display = "201 Anna Berg";
-    t.phones[1].display = "202 Ben Carter";
+    t.lines.push_back(LineConfig::extension(u"203", u"Carl Dahl"));
+    t.lines.push_back(LineConfig::extension(u"204", u"Dana Ek"));
+    t.lines[3].name = u"Agent 204";
+    t.lines.push_back(LineConfig::trunk(u"Trunk 1", u"5550200"));
+    t.lines.push_back(LineConfig::singleMedia(u"205", u"Fax 205", LINEMEDIAMODE_G3FAX));
+    t.lines[5].name = u"Fax 205";
+    t.lines.push_back(LineConfig::fewFeatures(u"206", u"Lobby"));
+    // Extensions 201 to 204 have desk phones 0 to 3 and form pickup group 1;
+    // the lobby's phone comes last (phone 4). Trunk and fax have no phone.
+    const char *displays[] = {"201 Anna Berg", "202 Ben Carter", "203 Carl Dahl", "204 Dana Ek"};
+    for (DWORD i = 0; i < 4; ++i) {
+        t.lines[i].phone = i;
+        t.lines[i].pickupGroup = u"1";
+        t.lines[i].invalidPasswordState = 0;
+        t.phones.push_back(PhoneConfig::deskPhone(u"Phone " + t.lines[i].addresses[0].number, i));
+        t.phones[i].display = displays[i];
+    }
+    t.lines[6].phone = 4;
+    t.phones.push_back(PhoneConfig::deskPhone(u"Phone 206", 6));
+    t.phones[4].display = "206 Lobby";
     for (char16_t d = u'1'; d <= u'9'; ++d)
         t.parkSlots.push_back(std::u16string(u"700") + d);
     t.externals = {

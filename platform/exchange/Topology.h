@@ -38,6 +38,14 @@ struct LineConfig {
     /// An extension with one address, voice only, with the features of a
     /// basic desk line.
     static LineConfig extension(std::u16string number, std::u16string ownerName);
+    /// A line that only makes, answers and drops calls: no hold, transfer,
+    /// conference, park or forwarding, so a dialer shows those disabled.
+    static LineConfig fewFeatures(std::u16string number, std::u16string ownerName);
+    /// A line whose one address accepts only the given media modes.
+    static LineConfig singleMedia(std::u16string number, std::u16string ownerName, DWORD mediaModes);
+    /// An outside trunk: address 0 dials out with `number` and offers
+    /// predictive dialing, address 1 has no number of its own.
+    static LineConfig trunk(std::u16string name, std::u16string number);
 };
 
 /// One button (and its lamp) of a phone.
@@ -96,9 +104,9 @@ struct Topology {
     /// How long a call stays parked before it rings back where it was parked.
     Millis parkReminder{std::chrono::minutes(3)};
 
-    /// The default: extensions 201 and 202 (lines 0, 1, pickup group "1")
-    /// with phones 0, 1, park addresses 7001 to 7009 and the external numbers
-    /// of the README.
+    /// The default office: extensions 201 to 203, agent 204, a trunk, a fax
+    /// line and a lobby line (lines 0 to 6), phones for 201 to 204 and the
+    /// lobby, and the external numbers of the README.
     static Topology standard();
 };
 

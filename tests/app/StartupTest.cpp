@@ -40,7 +40,7 @@ TEST_F(AppStartupTest, RunsTheMainWindowModallyWithTheCommandLine)
     EXPECT_TRUE(shown);
     EXPECT_EQ(preferred, "Extension 201");
     EXPECT_EQ(GetMainApp().GetMainWnd(), nullptr) << "the window is destroyed after its run";
-    EXPECT_EQ(GetTapiConnection()->GetLineCount(), 2u) << "the session stays up until the process ends";
+    EXPECT_EQ(GetTapiConnection()->GetLineCount(), 7u) << "the session stays up until the process ends";
 }
 
 TEST_F(NoLinesTest, WithoutLineDevicesTheUserIsToldAndNoWindowOpens)

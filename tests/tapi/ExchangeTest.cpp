@@ -14,11 +14,16 @@ using ExchangeTest = ExchangeSessionTest;
 TEST_F(ExchangeTest, InitNamesEveryDeviceOfTheStandardTopology)
 {
     ASSERT_EQ(InitSession(), 0u);
-    EXPECT_EQ(session->GetLineCount(), 2u);
-    EXPECT_EQ(session->GetPhoneCount(), 2u);
+    EXPECT_EQ(session->GetLineCount(), 7u);
+    EXPECT_EQ(session->GetPhoneCount(), 5u);
     EXPECT_EQ(Narrow(session->GetLine(0)->GetLineName()), "Extension 201");
     EXPECT_EQ(Narrow(session->GetLine(1)->GetAddress(0)->GetAddressName()), "202");
     EXPECT_EQ(Narrow(session->GetPhone(1)->GetPhoneName()), "Phone 202");
+    EXPECT_EQ(Narrow(session->GetLine(3)->GetLineName()), "Agent 204");
+    EXPECT_EQ(Narrow(session->GetLine(4)->GetLineName()), "Trunk 1");
+    EXPECT_EQ(Narrow(session->GetLine(4)->GetAddress(0)->GetAddressName()), "5550200");
+    EXPECT_EQ(Narrow(session->GetLine(6)->GetLineName()), "Lobby 206");
+    EXPECT_EQ(Narrow(session->GetPhone(4)->GetPhoneName()), "Phone 206");
     EXPECT_EQ(session->GetLine(1)->GetPhoneID(), 0xFFFFFFFFu) << "the line must be open";
     EXPECT_EQ(OpenLine(1)->GetPhoneID(), 1u);
     EXPECT_EQ(session->GetLine(0)->GetInvalidPasswordState(), 0);

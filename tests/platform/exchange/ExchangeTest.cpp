@@ -181,7 +181,7 @@ TEST_F(ExchangeTest, DevicesCanChangeWhileTheExchangeRuns)
         c.buttons.resize(2);
         c.caps.dwDisplayNumRows = 1;
     }));
-    EXPECT_FALSE(ex.changeLine(5, [](LineConfig &) {}));
+    EXPECT_FALSE(ex.changeLine(99, [](LineConfig &) {}));
     ex.waitIdle();
     const std::vector<Event> events = sink.take();
     ASSERT_EQ(2u, events.size());

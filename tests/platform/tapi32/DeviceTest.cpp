@@ -200,15 +200,16 @@ TEST_F(DeviceTest, DevicesComeAndGoWithTheirMessages)
     drain(app);
 
     // A new line reaches every line application; new applications count it.
-    const DWORD added = ex().addLine(exchange::LineConfig::extension(u"203", u"Cleo"));
-    EXPECT_EQ(2u, added);
+    const DWORD before = ex().inspect([](const exchange::Switchboard &b) { return DWORD(b.lineCount()); });
+    const DWORD added = ex().addLine(exchange::LineConfig::extension(u"207", u"Cleo"));
+    EXPECT_EQ(before, added);
     Msg m = next(app);
     EXPECT_EQ(DWORD(LINE_CREATE), m.id);
-    EXPECT_EQ(DWORD_PTR(2), m.p1);
+    EXPECT_EQ(DWORD_PTR(added), m.p1);
     DWORD devs = 0;
     HLINEAPP late = lineApp(u"Late", &devs);
-    EXPECT_EQ(3u, devs);
-    EXPECT_NE(0u, openLine(late, 2));
+    EXPECT_EQ(added + 1, devs);
+    EXPECT_NE(0u, openLine(late, added));
     EXPECT_EQ(DWORD(PHONE_CREATE), [&] {
         ex().addPhone(exchange::PhoneConfig::deskPhone(u"Phone 203", 2));
         return nextPhone(phones).id;

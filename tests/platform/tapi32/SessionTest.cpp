@@ -20,7 +20,7 @@ TEST_F(SessionTest, InitialisationGivesAHandleTheDeviceCountAndAnEvent)
     params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
     ASSERT_EQ(0, lineInitializeExW(&app, nullptr, nullptr, u"Dialwerk", &devs, &version, &params));
     EXPECT_NE(0u, app);
-    EXPECT_EQ(2u, devs);
+    EXPECT_EQ(7u, devs); // the standard office
     EXPECT_NE(nullptr, params.Handles.hEvent);
     EXPECT_EQ(28u, params.dwUsedSize);
 
@@ -32,7 +32,7 @@ TEST_F(SessionTest, InitialisationGivesAHandleTheDeviceCountAndAnEvent)
 
     DWORD phones = 0;
     phoneApp(u"Phones", &phones);
-    EXPECT_EQ(2u, phones);
+    EXPECT_EQ(5u, phones);
 }
 
 TEST_F(SessionTest, InitialisationRefusesWhatItCannotServe)
@@ -107,7 +107,7 @@ TEST_F(SessionTest, VersionsAreNegotiatedWithinTheSupportedRange)
     EXPECT_EQ(LONG(LINEERR_INCOMPATIBLEAPIVERSION), lineNegotiateAPIVersion(app, 0, 0x00030001, 0x00040000, &v, &ext));
     EXPECT_EQ(LONG(LINEERR_INCOMPATIBLEAPIVERSION), lineNegotiateAPIVersion(app, 0, 0x00010000, 0x00010002, &v, &ext));
     EXPECT_EQ(LONG(LINEERR_INCOMPATIBLEAPIVERSION), lineNegotiateAPIVersion(app, 0, 0x00020000, 0x00010004, &v, &ext));
-    EXPECT_EQ(LONG(LINEERR_BADDEVICEID), lineNegotiateAPIVersion(app, 2, 0x00010003, 0x00030000, &v, &ext));
+    EXPECT_EQ(LONG(LINEERR_BADDEVICEID), lineNegotiateAPIVersion(app, 7, 0x00010003, 0x00030000, &v, &ext));
     EXPECT_EQ(LONG(LINEERR_INVALAPPHANDLE), lineNegotiateAPIVersion(app + 999, 0, 0x00010003, 0x00030000, &v, &ext));
     EXPECT_EQ(LONG(LINEERR_INVALPOINTER), lineNegotiateAPIVersion(app, 0, 0x00010003, 0x00030000, nullptr, &ext));
 
@@ -185,7 +185,7 @@ TEST_F(SessionTest, BadHandlesAndParametersGiveThePublishedCodes)
     EXPECT_EQ(LONG(LINEERR_INVALMEDIAMODE),
               lineOpenW(app, 0, &other, 0x00030000, 0, 0, LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_G3FAX, nullptr));
     EXPECT_EQ(LONG(LINEERR_BADDEVICEID),
-              lineOpenW(app, 5, &other, 0x00030000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr));
+              lineOpenW(app, 7, &other, 0x00030000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr));
 
     HPHONEAPP phones = phoneApp();
     HPHONE phone = openPhone(phones, 0);

@@ -190,8 +190,8 @@ TEST_F(SessionTest, ARemovedLineLeavesTheListAndTheSelectionFallsBack)
     CPhoneDlg &window = Start();
     ASSERT_TRUE(OpenLine(QStringLiteral("Extension 202")));
     ASSERT_TRUE(Exchange().removeLine(1));
-    ASSERT_TRUE(WaitFor([&] { return window.Items(IDC_DEVICE).GetCount() == 1; }));
-    EXPECT_EQ(window.GetSelectedLine(), Line(0));
+    ASSERT_TRUE(WaitFor([&] { return window.Items(IDC_DEVICE).GetCount() == 6; }));
+    EXPECT_EQ(window.GetSelectedLine(), Line(2)); // "Extension 203" takes its place in the list
     EXPECT_EQ(Text(IDC_LINE_POSITION), "0 Open");
     EXPECT_EQ(window.GetOpenLines().size(), 0u);
 }
@@ -209,8 +209,8 @@ TEST_F(SessionTest, ChoosingALineTapiHasJustRemovedTellsTheUser)
     ASSERT_TRUE(SelectDevice(QStringLiteral("Extension 202")));
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown().front().text, "The line was removed by TAPI.");
-    EXPECT_EQ(window.Items(IDC_DEVICE).GetCount(), 1);
-    EXPECT_EQ(window.GetSelectedLine(), Line(0));
+    EXPECT_EQ(window.Items(IDC_DEVICE).GetCount(), 6);
+    EXPECT_EQ(window.GetSelectedLine(), Line(3)); // the first by name
 }
 
 TEST_F(SessionTest, ANewLineJoinsTheListWithoutMovingTheSelection)
@@ -218,8 +218,8 @@ TEST_F(SessionTest, ANewLineJoinsTheListWithoutMovingTheSelection)
     CPhoneDlg &window = Start();
     ASSERT_TRUE(OpenLine(QStringLiteral("Extension 202")));
     const DWORD id = Exchange().addLine(exchange::LineConfig::extension(u"2015", u"Dora Eck"));
-    ASSERT_TRUE(WaitFor([&] { return window.Items(IDC_DEVICE).GetCount() == 3; }));
-    EXPECT_EQ(window.Items(IDC_DEVICE).GetText(1), "Extension 2015");
+    ASSERT_TRUE(WaitFor([&] { return window.Items(IDC_DEVICE).GetCount() == 8; }));
+    EXPECT_EQ(window.Items(IDC_DEVICE).GetText(2), "Extension 2015"); // sorted by name
     EXPECT_EQ(window.GetSelectedLine(), Line(1));
     EXPECT_EQ(Line(id)->GetLineName(), TAPI_TEXT("Extension 2015"));
     EXPECT_EQ(Text(IDC_SESSION), "End Session");

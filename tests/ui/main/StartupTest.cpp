@@ -23,10 +23,14 @@ TEST_F(StartupTest, ListsTheLinesAndSelectsTheFirstWithoutAPreferredLine)
 {
     CPhoneDlg &window = Start();
     const win::ListControl devices = window.Items(IDC_DEVICE);
-    ASSERT_EQ(devices.GetCount(), 2);
-    EXPECT_EQ(devices.GetText(0), "Extension 201");
-    EXPECT_EQ(devices.GetText(1), "Extension 202");
+    // The list is sorted by name, so the agent line comes first.
+    ASSERT_EQ(devices.GetCount(), 7);
+    EXPECT_EQ(devices.GetText(0), "Agent 204");
+    EXPECT_EQ(devices.GetText(1), "Extension 201");
+    EXPECT_EQ(devices.GetText(2), "Extension 202");
+    EXPECT_EQ(devices.GetText(6), "Trunk 1");
     EXPECT_EQ(devices.GetCurSel(), 0);
+    EXPECT_EQ(window.GetSelectedLine(), Line(3));
     EXPECT_EQ(window.windowTitle(), "Teldrix TAPI Dialwerk Extended - unicode - X64");
     EXPECT_EQ(Text(IDC_SESSION), "Start Session");
     EXPECT_TRUE(Enabled(IDC_SESSION));
@@ -52,7 +56,7 @@ TEST_F(StartupTest, APreferredLineNamedExactlyIsSelectedAndOpened)
 TEST_F(StartupTest, APreferredLineInAnotherCaseOpensNothing)
 {
     CPhoneDlg &window = Start(QStringLiteral("extension 202"));
-    EXPECT_EQ(window.GetSelectedLine(), Line(0));
+    EXPECT_EQ(window.GetSelectedLine(), Line(3)); // the first by name
     EXPECT_FALSE(Line(0)->IsOpen());
     EXPECT_FALSE(Line(1)->IsOpen());
     EXPECT_EQ(Text(IDC_SESSION), "Start Session");
@@ -63,7 +67,7 @@ TEST_F(StartupTest, AddressesAreListedByTheirNumberAndId)
     CPhoneDlg &window = Start();
     const win::ListControl addresses = window.Items(IDC_ADDRESS);
     ASSERT_EQ(addresses.GetCount(), 1);
-    EXPECT_EQ(addresses.GetText(0), "201 - ID 0");
+    EXPECT_EQ(addresses.GetText(0), "204 - ID 0");
     EXPECT_EQ(Text(IDC_MAXCALLS), "4");
 }
 
@@ -71,7 +75,10 @@ class AddressNamesTest : public MainWindowTest {
 protected:
     exchange::Topology Topology() const override
     {
+        // Extensions 201 and 202 only, so that 201 is the line shown first.
         exchange::Topology topology = exchange::Topology::standard();
+        topology.lines.resize(2);
+        topology.phones.resize(2);
         auto &addresses = topology.lines[0].addresses;
         addresses.push_back(addresses[0]);
         addresses.push_back(addresses[0]);
