@@ -1,4 +1,4 @@
-// A fixture with three extensions (201, 202, 203), each opened by its own
+// A fixture with the default extensions 201, 202 and 203, each opened by its own
 // application, and helpers to read what happened to calls.
 #ifndef DIALWERK_TESTS_THREEEXTENSIONS_H
 #define DIALWERK_TESTS_THREEEXTENSIONS_H
@@ -13,9 +13,6 @@ class ThreeExtensions : public TapiFixture {
 protected:
     void SetUp() override
     {
-        exchange::Topology t = exchange::Topology::standard();
-        t.lines.push_back(exchange::LineConfig::extension(u"203", u"Carl Dahl"));
-        useTopology(std::move(t));
         for (int i = 0; i < 3; ++i) {
             apps[i] = lineApp(u"App");
             lines[i] = openLine(apps[i], DWORD(i));
