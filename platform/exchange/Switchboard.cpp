@@ -364,7 +364,7 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address, DWORD re
     info.reason = reason;
     info.mediaMode = caller.info().mediaMode;
     info.bearerMode = caller.info().bearerMode;
-    info.caller = caller.info().caller;
+    info.caller = shownCaller(caller);
     info.called = partyOf(callee);
     if (auto it = pendingUui_.find(caller.id()); it != pendingUui_.end()) {
         info.userUserInfo = std::move(it->second);
@@ -378,6 +378,17 @@ void Switchboard::ringExtension(Leg &caller, DWORD line, DWORD address, DWORD re
     Forwarding(*this).watchNoAnswer(callee.id(), true);
     caller.changeInfo(LINECALLINFOSTATE_CALLEDID, out_, [&](CallInfoData &i) { i.called = info.called; });
     setState(caller, LINECALLSTATE_RINGBACK, 0);
+    // The caller asked for the called phone to go off-hook by itself.
+    if (caller.info().callParamFlags & LINECALLPARAMFLAGS_DESTOFFHOOK)
+        answer(callee.id(), {});
+}
+
+PartyId Switchboard::shownCaller(const Leg &caller) const
+{
+    // A caller that withholds its identity is shown as blocked, nothing more.
+    if (caller.info().callParamFlags & LINECALLPARAMFLAGS_BLOCKID)
+        return PartyId{LINECALLPARTYID_BLOCKED, {}, {}};
+    return caller.info().caller;
 }
 
 void Switchboard::ringFor(LegId id, DWORD count)
@@ -443,7 +454,7 @@ void Switchboard::answer(LegId id, const std::vector<uint8_t> &uui)
 
 void Switchboard::connectLegs(Leg &a, Leg &b)
 {
-    const PartyId pa = a.info().caller.number.empty() ? partyOf(a) : a.info().caller;
+    const PartyId pa = a.info().caller.number.empty() ? partyOf(a) : shownCaller(a);
     const PartyId pb = partyOf(b);
     b.changeInfo(LINECALLINFOSTATE_CONNECTEDID, out_, [&](CallInfoData &i) { i.connected = pa; });
     setState(b, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);

@@ -174,6 +174,8 @@ private:
     friend class Agents;      // agent state, activity and groups
 
     Leg &newLeg(DWORD line, DWORD address, Connection &c);
+    /// The caller's identity as the called side sees it.
+    PartyId shownCaller(const Leg &caller) const;
     /// A new outgoing call (not yet announced) with what the caller asked for.
     Leg &outgoingLeg(DWORD line, DWORD address, const MakeCallOptions &options);
     void eraseConnection(Connection &c);
