@@ -13,6 +13,7 @@ class ThreeExtensions : public TapiFixture {
 protected:
     void SetUp() override
     {
+        useTopology(exchange::Topology::standard());
         for (int i = 0; i < 3; ++i) {
             apps[i] = lineApp(u"App");
             lines[i] = openLine(apps[i], DWORD(i));
