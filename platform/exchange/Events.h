@@ -28,6 +28,7 @@ struct Event {
         LegGenerate,   // leg, termination, tick
         LineState,     // device (line), state, param2, param3
         AddressState,  // device (line), address, state
+        AgentStatus,   // device (line), address, state (LINEAGENTSTATUS_ bits)
         PhoneState,    // device (phone), state, details
         PhoneButton,   // device (phone), button, mode, buttonState
         DeviceAdded,   // device; phone says which kind
@@ -114,6 +115,12 @@ struct Event {
         e.device = line;
         e.address = address;
         e.state = state;
+        return e;
+    }
+    static Event agentStatus(DWORD line, DWORD address, DWORD changes)
+    {
+        Event e = addressState(line, address, changes);
+        e.kind = Kind::AgentStatus;
         return e;
     }
     static Event phoneState(DWORD phone, DWORD state, DWORD details = 0)

@@ -73,11 +73,25 @@ public:
     /// Sets or clears it; LINE_LINEDEVSTATE follows when it changed.
     void setDevStatus(DWORD statusToChange, bool on, std::vector<Event> &out);
 
+    /// An agent's state, next state and activity at an address.
+    struct AgentState {
+        DWORD state = LINEAGENTSTATE_LOGGEDOFF;
+        DWORD nextState = LINEAGENTSTATE_LOGGEDOFF;
+        DWORD activity = 0;
+    };
+    AgentState &agent(DWORD address) { return agents_[address]; }
+    AgentState agentState(DWORD address) const
+    {
+        const auto it = agents_.find(address);
+        return it == agents_.end() ? AgentState{} : it->second;
+    }
+
 private:
     DWORD id_;
     LineConfig config_;
     DWORD devStatusFlags_ = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE;
     bool removed_ = false;
+    std::map<DWORD, AgentState> agents_; // by address
     std::map<DWORD, AddressForwarding> forwarding_;
 };
 

@@ -5,6 +5,7 @@
 #ifndef DIALWERK_EXCHANGE_SWITCHBOARD_H
 #define DIALWERK_EXCHANGE_SWITCHBOARD_H
 
+#include "exchange/Agents.h"
 #include "exchange/Clock.h"
 #include "exchange/Connection.h"
 #include "exchange/Events.h"
@@ -139,6 +140,14 @@ public:
     // ---- forwarding and agents (Forwarding, Agents) ----
     /// The external numbers the exchange knows.
     const std::vector<ExternalNumber> &externals() const { return externals_; }
+    void setAgentState(DWORD line, DWORD address, DWORD state, DWORD next)
+    {
+        Agents(*this).setState(line, address, state, next);
+    }
+    void setAgentActivity(DWORD line, DWORD address, DWORD activity)
+    {
+        Agents(*this).setActivity(line, address, activity);
+    }
 
     // ---- the world outside (control interface) ----
     LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)

@@ -244,6 +244,11 @@ Topology Topology::standard()
     t.lines.push_back(LineConfig::extension(u"203", u"Carl Dahl"));
     t.lines.push_back(LineConfig::extension(u"204", u"Dana Ek"));
     t.lines[3].name = u"Agent 204";
+    t.lines[3].agents[0] = AgentConfig{
+        LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY | LINEAGENTSTATE_READY | LINEAGENTSTATE_BUSYACD |
+            LINEAGENTSTATE_BUSYINCOMING | LINEAGENTSTATE_BUSYOUTBOUND | LINEAGENTSTATE_WORKINGAFTERCALL,
+        LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY | LINEAGENTSTATE_READY | LINEAGENTSTATE_WORKINGAFTERCALL,
+        {{1, u"Sales"}, {2, u"Support"}, {3, u"Break"}}};
     t.lines.push_back(LineConfig::trunk(u"Trunk 1", u"5550200"));
     t.lines.push_back(LineConfig::singleMedia(u"205", u"Fax 205", LINEMEDIAMODE_G3FAX));
     t.lines[5].name = u"Fax 205";

@@ -8,6 +8,7 @@
 
 #include <tapi.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,14 @@ namespace exchange {
 
 /// One address of a line: its dialable number and capabilities. The size
 /// members of caps (dwTotalSize and every dwXxxSize/Offset) are ignored.
+/// What an agent address offers: the states an agent may be put in, the
+/// states it may go to next, and the activities it may report.
+struct AgentConfig {
+    DWORD validStates = 0;                                    // LINEAGENTSTATE_ bits
+    DWORD validNextStates = 0;                                // LINEAGENTSTATE_ bits
+    std::vector<std::pair<DWORD, std::u16string>> activities; // id, name
+};
+
 struct AddressConfig {
     std::u16string number;
     LINEADDRESSCAPS caps{};
@@ -29,6 +38,7 @@ struct LineConfig {
     std::u16string ownerName; // caller-id name of calls from this line
     LINEDEVCAPS caps{};
     std::vector<AddressConfig> addresses;
+    std::map<DWORD, AgentConfig> agents;      // by address; the others have no agent support
     std::optional<DWORD> phone;               // phone device id ("tapi/phone")
     std::optional<long> invalidPasswordState; // "ktelx/InvalidPasswordState"
     std::u16string pickupGroup;               // calls ringing here can be picked up by this group id

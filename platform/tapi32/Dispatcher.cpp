@@ -34,6 +34,12 @@ void Dispatcher::deliver(const std::vector<Event> &events)
         case Event::Kind::AddressState:
             addressState(e);
             break;
+        case Event::Kind::AgentStatus:
+            // Every opener of the line learns of agent changes; no filter applies.
+            for (auto &[h, open] : registry_.lines)
+                if (open.device == e.device)
+                    registry_.post(open.app, h, LINE_AGENTSTATUS, open.instance, e.address, e.state, 0);
+            break;
         case Event::Kind::PhoneState:
             phoneState(e);
             break;
@@ -93,6 +99,8 @@ void Dispatcher::requestDone(const Event &e)
                         sizeof(VARSTRING));
         };
     }
+    if (p.outStruct && p.outAnswer && e.result == 0)
+        onFetch = [p] { writeStruct(p.outStruct, *p.outAnswer, DWORD(p.outAnswer->fixed.size())); };
     registry_.post(p.app, 0, p.phone ? PHONE_REPLY : LINE_REPLY, 0, e.requestId, static_cast<DWORD>(e.result), 0,
                    std::move(onFetch));
     if (open) {

@@ -7,6 +7,7 @@
 #include "tapi32/MessageQueue.h"
 
 #include <exchange/Events.h>
+#include <exchange/VarStruct.h>
 
 #include <tapi.h>
 
@@ -73,6 +74,10 @@ struct PendingRequest {
     DWORD device = 0; // its device
     LPHCALL outCalls[2] = {nullptr, nullptr};
     LPVARSTRING outText = nullptr; // receives a text answer (a park address)
+    // A structure answered with the reply (agent status and lists): taken
+    // when the request was made, written into outStruct when it succeeds.
+    void *outStruct = nullptr;
+    std::shared_ptr<const exchange::VarStruct> outAnswer;
 };
 
 /// The runtime's state. Every member is guarded by `mutex`, the runtime

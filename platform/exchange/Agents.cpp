@@ -1,0 +1,133 @@
+#include "exchange/Agents.h"
+
+#include "exchange/Switchboard.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstring>
+
+namespace exchange {
+
+namespace {
+
+constexpr DWORD kAgentFeatures =
+    LINEAGENTFEATURE_SETAGENTSTATE | LINEAGENTFEATURE_SETAGENTACTIVITY | LINEAGENTFEATURE_GETAGENTACTIVITYLIST;
+
+const AgentConfig *configOf(const Switchboard &board, DWORD line, DWORD address)
+{
+    const Line *l = board.line(line);
+    if (!l || !l->hasAddress(address))
+        return nullptr;
+    const auto it = l->config().agents.find(address);
+    return it == l->config().agents.end() ? nullptr : &it->second;
+}
+
+const std::u16string *activityName(const AgentConfig &config, DWORD id)
+{
+    for (const auto &[aid, name] : config.activities)
+        if (aid == id)
+            return &name;
+    return nullptr;
+}
+
+} // namespace
+
+LONG Agents::checkAgent(const Switchboard &board, DWORD line, DWORD address)
+{
+    const Line *l = board.line(line);
+    if (!l || l->removed())
+        return LINEERR_NODEVICE;
+    if (!l->hasAddress(address))
+        return LINEERR_INVALADDRESSID;
+    return configOf(board, line, address) ? 0 : LINEERR_OPERATIONUNAVAIL;
+}
+
+LONG Agents::checkState(const Switchboard &board, DWORD line, DWORD address, DWORD state, DWORD next)
+{
+    if (LONG r = checkAgent(board, line, address))
+        return r;
+    const AgentConfig &c = *configOf(board, line, address);
+    auto valid = [](DWORD value, DWORD allowed) {
+        return value == 0 || (std::has_single_bit(value) && (allowed & value));
+    };
+    if (!valid(state, c.validStates) || !valid(next, c.validNextStates))
+        return LINEERR_INVALAGENTSTATE;
+    return 0;
+}
+
+LONG Agents::checkActivity(const Switchboard &board, DWORD line, DWORD address, DWORD activity)
+{
+    if (LONG r = checkAgent(board, line, address))
+        return r;
+    return activityName(*configOf(board, line, address), activity) ? 0 : LINEERR_INVALAGENTACTIVITY;
+}
+
+VarStruct Agents::status(const Switchboard &board, DWORD line, DWORD address)
+{
+    const AgentConfig &c = *configOf(board, line, address);
+    const Line::AgentState a = board.line(line)->agentState(address);
+    LINEAGENTSTATUS s{};
+    s.dwState = a.state;
+    s.dwNextState = a.nextState;
+    s.dwActivityID = a.activity;
+    s.dwAgentFeatures = kAgentFeatures;
+    s.dwValidStates = c.validStates;
+    s.dwValidNextStates = c.validNextStates;
+    VarStruct v = VarStruct::of(s);
+    if (const std::u16string *name = activityName(c, a.activity))
+        v.addText(offsetof(LINEAGENTSTATUS, dwActivitySize), *name);
+    return v;
+}
+
+VarStruct Agents::activities(const Switchboard &board, DWORD line, DWORD address)
+{
+    const AgentConfig &c = *configOf(board, line, address);
+    LINEAGENTACTIVITYLIST list{};
+    list.dwNumEntries = DWORD(c.activities.size());
+    VarStruct v = VarStruct::of(list);
+    // The entries' names follow the entries; their offsets count from the
+    // start of the list, which the entries (its only field) follow directly.
+    const DWORD base = (DWORD(sizeof list) + 3) & ~DWORD(3);
+    std::vector<uint8_t> bytes(c.activities.size() * sizeof(LINEAGENTACTIVITYENTRY));
+    for (size_t i = 0; i < c.activities.size(); ++i) {
+        const std::u16string &name = c.activities[i].second;
+        LINEAGENTACTIVITYENTRY e{};
+        e.dwID = c.activities[i].first;
+        e.dwNameSize = DWORD((name.size() + 1) * sizeof(char16_t));
+        e.dwNameOffset = base + DWORD(bytes.size());
+        const size_t at = bytes.size();
+        bytes.resize(at + e.dwNameSize, 0);
+        std::memcpy(bytes.data() + at, name.data(), name.size() * sizeof(char16_t));
+        bytes.resize((bytes.size() + 3) & ~size_t(3));
+        std::memcpy(bytes.data() + i * sizeof e, &e, sizeof e);
+    }
+    v.addBytes(offsetof(LINEAGENTACTIVITYLIST, dwListSize), bytes.data(), bytes.size());
+    return v;
+}
+
+void Agents::setState(DWORD line, DWORD address, DWORD state, DWORD next)
+{
+    Line::AgentState &a = board_.line(line)->agent(address);
+    DWORD changed = 0;
+    if (state && state != a.state) {
+        a.state = state;
+        changed |= LINEAGENTSTATUS_STATE;
+    }
+    if (next && next != a.nextState) {
+        a.nextState = next;
+        changed |= LINEAGENTSTATUS_NEXTSTATE;
+    }
+    if (changed)
+        board_.out_.push_back(Event::agentStatus(line, address, changed));
+}
+
+void Agents::setActivity(DWORD line, DWORD address, DWORD activity)
+{
+    Line::AgentState &a = board_.line(line)->agent(address);
+    if (a.activity == activity)
+        return;
+    a.activity = activity;
+    board_.out_.push_back(Event::agentStatus(line, address, LINEAGENTSTATUS_ACTIVITY));
+}
+
+} // namespace exchange
