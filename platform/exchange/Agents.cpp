@@ -2,6 +2,7 @@
 
 #include "exchange/Switchboard.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -10,8 +11,9 @@ namespace exchange {
 
 namespace {
 
-constexpr DWORD kAgentFeatures =
-    LINEAGENTFEATURE_SETAGENTSTATE | LINEAGENTFEATURE_SETAGENTACTIVITY | LINEAGENTFEATURE_GETAGENTACTIVITYLIST;
+constexpr DWORD kAgentFeatures = LINEAGENTFEATURE_SETAGENTSTATE | LINEAGENTFEATURE_SETAGENTACTIVITY |
+                                 LINEAGENTFEATURE_GETAGENTACTIVITYLIST | LINEAGENTFEATURE_SETAGENTGROUP |
+                                 LINEAGENTFEATURE_GETAGENTGROUP;
 
 const AgentConfig *configOf(const Switchboard &board, DWORD line, DWORD address)
 {
@@ -28,6 +30,44 @@ const std::u16string *activityName(const AgentConfig &config, DWORD id)
         if (aid == id)
             return &name;
     return nullptr;
+}
+
+const AgentGroup *groupOf(const AgentConfig &config, const AgentGroupId &id)
+{
+    for (const AgentGroup &g : config.groups)
+        if (g.id == id)
+            return &g;
+    return nullptr;
+}
+
+/// LINEAGENTGROUPENTRY records followed by their names. Name offsets count
+/// from the start of the enclosing structure, in which the records start at
+/// `base`.
+std::vector<uint8_t> groupEntries(const std::vector<const AgentGroup *> &groups, DWORD base)
+{
+    std::vector<uint8_t> bytes(groups.size() * sizeof(LINEAGENTGROUPENTRY));
+    for (size_t i = 0; i < groups.size(); ++i) {
+        const AgentGroup &g = *groups[i];
+        LINEAGENTGROUPENTRY e{};
+        e.GroupID.dwGroupID1 = g.id[0];
+        e.GroupID.dwGroupID2 = g.id[1];
+        e.GroupID.dwGroupID3 = g.id[2];
+        e.GroupID.dwGroupID4 = g.id[3];
+        e.dwNameSize = DWORD((g.name.size() + 1) * sizeof(char16_t));
+        e.dwNameOffset = base + DWORD(bytes.size());
+        const size_t at = bytes.size();
+        bytes.resize(at + e.dwNameSize, 0);
+        std::memcpy(bytes.data() + at, g.name.data(), g.name.size() * sizeof(char16_t));
+        bytes.resize((bytes.size() + 3) & ~size_t(3));
+        std::memcpy(bytes.data() + i * sizeof e, &e, sizeof e);
+    }
+    return bytes;
+}
+
+/// Offset at which the writer places a structure's first variable field.
+template <class T> constexpr DWORD firstFieldOffset()
+{
+    return (DWORD(sizeof(T)) + 3) & ~DWORD(3);
 }
 
 } // namespace
@@ -62,6 +102,17 @@ LONG Agents::checkActivity(const Switchboard &board, DWORD line, DWORD address, 
     return activityName(*configOf(board, line, address), activity) ? 0 : LINEERR_INVALAGENTACTIVITY;
 }
 
+LONG Agents::checkGroups(const Switchboard &board, DWORD line, DWORD address, const std::vector<AgentGroupId> &groups)
+{
+    if (LONG r = checkAgent(board, line, address))
+        return r;
+    const AgentConfig &c = *configOf(board, line, address);
+    for (const AgentGroupId &id : groups)
+        if (!groupOf(c, id))
+            return LINEERR_INVALAGENTGROUP;
+    return 0;
+}
+
 VarStruct Agents::status(const Switchboard &board, DWORD line, DWORD address)
 {
     const AgentConfig &c = *configOf(board, line, address);
@@ -73,7 +124,15 @@ VarStruct Agents::status(const Switchboard &board, DWORD line, DWORD address)
     s.dwAgentFeatures = kAgentFeatures;
     s.dwValidStates = c.validStates;
     s.dwValidNextStates = c.validNextStates;
+    std::vector<const AgentGroup *> in;
+    for (const AgentGroupId &id : a.groups)
+        if (const AgentGroup *g = groupOf(c, id))
+            in.push_back(g);
+    s.dwNumEntries = DWORD(in.size());
     VarStruct v = VarStruct::of(s);
+    // The group list is the first variable field, so its records start
+    // right after the fixed part.
+    v.addBytes(offsetof(LINEAGENTSTATUS, dwGroupListSize), groupEntries(in, firstFieldOffset<LINEAGENTSTATUS>()));
     if (const std::u16string *name = activityName(c, a.activity))
         v.addText(offsetof(LINEAGENTSTATUS, dwActivitySize), *name);
     return v;
@@ -105,6 +164,19 @@ VarStruct Agents::activities(const Switchboard &board, DWORD line, DWORD address
     return v;
 }
 
+VarStruct Agents::groupList(const Switchboard &board, DWORD line, DWORD address)
+{
+    const AgentConfig &c = *configOf(board, line, address);
+    std::vector<const AgentGroup *> all;
+    for (const AgentGroup &g : c.groups)
+        all.push_back(&g);
+    LINEAGENTGROUPLIST list{};
+    list.dwNumEntries = DWORD(all.size());
+    VarStruct v = VarStruct::of(list);
+    v.addBytes(offsetof(LINEAGENTGROUPLIST, dwListSize), groupEntries(all, firstFieldOffset<LINEAGENTGROUPLIST>()));
+    return v;
+}
+
 void Agents::setState(DWORD line, DWORD address, DWORD state, DWORD next)
 {
     Line::AgentState &a = board_.line(line)->agent(address);
@@ -128,6 +200,22 @@ void Agents::setActivity(DWORD line, DWORD address, DWORD activity)
         return;
     a.activity = activity;
     board_.out_.push_back(Event::agentStatus(line, address, LINEAGENTSTATUS_ACTIVITY));
+}
+
+void Agents::setGroups(DWORD line, DWORD address, const std::vector<AgentGroupId> &groups)
+{
+    const AgentConfig &c = *configOf(board_, line, address);
+    // Kept in the address's order without repeats, so the same set asked
+    // for in another order is no change.
+    std::vector<AgentGroupId> wanted;
+    for (const AgentGroup &g : c.groups)
+        if (std::find(groups.begin(), groups.end(), g.id) != groups.end())
+            wanted.push_back(g.id);
+    Line::AgentState &a = board_.line(line)->agent(address);
+    if (a.groups == wanted)
+        return;
+    a.groups = std::move(wanted);
+    board_.out_.push_back(Event::agentStatus(line, address, LINEAGENTSTATUS_GROUP));
 }
 
 } // namespace exchange

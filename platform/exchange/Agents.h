@@ -1,8 +1,9 @@
-// Agents on the exchange's agent addresses: state, next state and activity,
-// checked against the address's agent configuration.
+// Agents on the exchange's agent addresses: state, next state, activity and
+// groups, checked against the address's agent configuration.
 #ifndef DIALWERK_EXCHANGE_AGENTS_H
 #define DIALWERK_EXCHANGE_AGENTS_H
 
+#include "exchange/Topology.h"
 #include "exchange/VarStruct.h"
 
 #include <tapi.h>
@@ -23,15 +24,22 @@ public:
     static LONG checkState(const Switchboard &board, DWORD line, DWORD address, DWORD state, DWORD next);
     /// LINEERR_INVALAGENTACTIVITY for an activity the address does not list.
     static LONG checkActivity(const Switchboard &board, DWORD line, DWORD address, DWORD activity);
-    /// LINEAGENTSTATUS of an agent address.
+    /// LINEERR_INVALAGENTGROUP when a group is not offered by the address.
+    static LONG checkGroups(const Switchboard &board, DWORD line, DWORD address,
+                            const std::vector<AgentGroupId> &groups);
+    /// LINEAGENTSTATUS of an agent address, with the groups the agent is in.
     static VarStruct status(const Switchboard &board, DWORD line, DWORD address);
     /// LINEAGENTACTIVITYLIST of an agent address.
     static VarStruct activities(const Switchboard &board, DWORD line, DWORD address);
+    /// LINEAGENTGROUPLIST of the groups an agent address offers.
+    static VarStruct groupList(const Switchboard &board, DWORD line, DWORD address);
 
     /// Change what the checks allowed; LINE_AGENTSTATUS reports the bits
     /// that changed (nothing when nothing did).
     void setState(DWORD line, DWORD address, DWORD state, DWORD next);
     void setActivity(DWORD line, DWORD address, DWORD activity);
+    /// Logs the agent in to exactly these groups (none: out of all of them).
+    void setGroups(DWORD line, DWORD address, const std::vector<AgentGroupId> &groups);
 
 private:
     Switchboard &board_;

@@ -73,11 +73,12 @@ public:
     /// Sets or clears it; LINE_LINEDEVSTATE follows when it changed.
     void setDevStatus(DWORD statusToChange, bool on, std::vector<Event> &out);
 
-    /// An agent's state, next state and activity at an address.
+    /// An agent's state, next state, activity and groups at an address.
     struct AgentState {
         DWORD state = LINEAGENTSTATE_LOGGEDOFF;
         DWORD nextState = LINEAGENTSTATE_LOGGEDOFF;
         DWORD activity = 0;
+        std::vector<AgentGroupId> groups; // in the order the address offers them
     };
     AgentState &agent(DWORD address) { return agents_[address]; }
     AgentState agentState(DWORD address) const

@@ -148,6 +148,10 @@ public:
     {
         Agents(*this).setActivity(line, address, activity);
     }
+    void setAgentGroups(DWORD line, DWORD address, const std::vector<AgentGroupId> &groups)
+    {
+        Agents(*this).setGroups(line, address, groups);
+    }
 
     // ---- the world outside (control interface) ----
     LegId incomingCall(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode)

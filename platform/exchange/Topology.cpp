@@ -248,7 +248,8 @@ Topology Topology::standard()
         LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY | LINEAGENTSTATE_READY | LINEAGENTSTATE_BUSYACD |
             LINEAGENTSTATE_BUSYINCOMING | LINEAGENTSTATE_BUSYOUTBOUND | LINEAGENTSTATE_WORKINGAFTERCALL,
         LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY | LINEAGENTSTATE_READY | LINEAGENTSTATE_WORKINGAFTERCALL,
-        {{1, u"Sales"}, {2, u"Support"}, {3, u"Break"}}};
+        {{1, u"Sales"}, {2, u"Support"}, {3, u"Break"}},
+        {{{0x5A1E5, 0, 0, 1}, u"Sales"}, {{0x5A1E5, 0, 0, 2}, u"Support"}, {{0x5A1E5, 0, 1, 0}, u"Key Accounts"}}};
     t.lines.push_back(LineConfig::trunk(u"Trunk 1", u"5550200"));
     t.lines.push_back(LineConfig::singleMedia(u"205", u"Fax 205", LINEMEDIAMODE_G3FAX));
     t.lines[5].name = u"Fax 205";

@@ -8,6 +8,7 @@
 
 #include <tapi.h>
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,12 +18,22 @@ namespace exchange {
 
 /// One address of a line: its dialable number and capabilities. The size
 /// members of caps (dwTotalSize and every dwXxxSize/Offset) are ignored.
+/// An agent group: the four words of LINEAGENTGROUPENTRY's GroupID and a
+/// name. The identifier alone tells groups apart.
+using AgentGroupId = std::array<DWORD, 4>;
+struct AgentGroup {
+    AgentGroupId id{};
+    std::u16string name;
+};
+
 /// What an agent address offers: the states an agent may be put in, the
-/// states it may go to next, and the activities it may report.
+/// states it may go to next, the activities it may report and the groups
+/// it may log in to.
 struct AgentConfig {
     DWORD validStates = 0;                                    // LINEAGENTSTATE_ bits
     DWORD validNextStates = 0;                                // LINEAGENTSTATE_ bits
     std::vector<std::pair<DWORD, std::u16string>> activities; // id, name
+    std::vector<AgentGroup> groups;
 };
 
 struct AddressConfig {

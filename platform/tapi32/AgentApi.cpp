@@ -1,13 +1,13 @@
-// Agents: status, state, activity and groups of an address.
-// State, activity and the activity list are carried out by the exchange on
-// addresses with agent support; every other address answers
-// LINEERR_OPERATIONUNAVAIL. Agent groups are not kept by the exchange: those
-// two functions answer LINEERR_OPERATIONUNAVAIL everywhere.
+// Agents: status, state, activity and groups of an address, carried out by
+// the exchange on addresses with agent support; every other address answers
+// LINEERR_OPERATIONUNAVAIL.
 #include "tapi32/ApiSupport.h"
+#include "tapi32/InputStruct.h"
 #include "tapi32/StructWriter.h"
 
 #include <exchange/Agents.h>
 
+#include <cstddef>
 #include <memory>
 
 using namespace tapi32;
@@ -71,6 +71,36 @@ LONG agentQuery(ApiCall &call, HLINE hLine, DWORD address, void *out, DWORD fixe
     }));
 }
 
+/// Reads the group identifiers of a caller's LINEAGENTGROUPLIST (null: no
+/// groups). The entry array and every name must lie inside dwTotalSize:
+/// LINEERR_STRUCTURETOOSMALL when not even the fixed part is there,
+/// LINEERR_INVALPOINTER for anything else outside it. Names are checked but
+/// not compared: the identifier alone names a group.
+LONG readGroupList(const LINEAGENTGROUPLIST *list, std::vector<exchange::AgentGroupId> &out)
+{
+    out.clear();
+    if (!list)
+        return 0;
+    constexpr DWORD fixed = sizeof(LINEAGENTGROUPLIST);
+    InputStruct in;
+    if (LONG r = in.read(list, fixed, {offsetof(LINEAGENTGROUPLIST, dwListSize)}, LINEERR_STRUCTURETOOSMALL,
+                         LINEERR_INVALPOINTER))
+        return r;
+    const uint64_t count = in.dword(offsetof(LINEAGENTGROUPLIST, dwNumEntries));
+    const std::vector<uint8_t> records = in.bytes(offsetof(LINEAGENTGROUPLIST, dwListSize));
+    if (count * sizeof(LINEAGENTGROUPENTRY) > records.size())
+        return LINEERR_INVALPOINTER;
+    const uint64_t total = in.raw().size();
+    for (size_t i = 0; i < count; ++i) {
+        LINEAGENTGROUPENTRY e;
+        std::memcpy(&e, records.data() + i * sizeof e, sizeof e);
+        if (e.dwNameSize != 0 && (e.dwNameOffset < fixed || uint64_t(e.dwNameOffset) + e.dwNameSize > total))
+            return LINEERR_INVALPOINTER;
+        out.push_back({e.GroupID.dwGroupID1, e.GroupID.dwGroupID2, e.GroupID.dwGroupID3, e.GroupID.dwGroupID4});
+    }
+    return 0;
+}
+
 } // namespace
 
 extern "C" {
@@ -109,14 +139,31 @@ LONG WINAPI lineSetAgentGroup(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLI
 {
     ApiCall call("lineSetAgentGroup");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).structure("lpAgentGroupList", lpAgentGroupList);
-    return unavailableOnLine(call, hLine, dwAddressID);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    PendingRequest pending;
+    if (LONG r = resolveLine(hLine, pending))
+        return call.done(r);
+    const DWORD device = pending.device;
+    // The address is checked before the list, so an address without agents
+    // answers that the operation is unavailable whatever the list holds.
+    if (LONG r = exchangeOf().inspect([&](const Switchboard &b) { return Agents::checkAgent(b, device, dwAddressID); }))
+        return call.done(r);
+    std::vector<exchange::AgentGroupId> groups;
+    if (LONG r = readGroupList(lpAgentGroupList, groups))
+        return call.done(r);
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().request(
+            tag, [=](const Switchboard &b) { return Agents::checkGroups(b, device, dwAddressID, groups); },
+            [=](Switchboard &b) { b.setAgentGroups(device, dwAddressID, groups); });
+    }));
 }
 
 LONG WINAPI lineGetAgentGroupListW(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLIST lpAgentGroupList)
 {
     ApiCall call("lineGetAgentGroupListW");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).ptr("lpAgentGroupList", lpAgentGroupList);
-    return unavailableOnLine(call, hLine, dwAddressID);
+    return agentQuery(call, hLine, dwAddressID, lpAgentGroupList, sizeof(LINEAGENTGROUPLIST), &Agents::groupList);
 }
 
 LONG WINAPI lineGetAgentActivityListW(HLINE hLine, DWORD dwAddressID, LPLINEAGENTACTIVITYLIST lpAgentActivityList)
