@@ -1,5 +1,8 @@
 #include "exchange/Exchange.h"
 
+#include <cstring>
+#include <vector>
+
 namespace exchange {
 
 Exchange::Exchange(Topology topology, std::unique_ptr<Clock> clock)
@@ -248,8 +251,18 @@ bool Exchange::changeLine(DWORD line, const std::function<void(LineConfig &)> &c
         Line *l = b.line(line);
         if (!l)
             return false;
+        const std::vector<AddressConfig> before = l->config().addresses;
         change(l->editConfig());
         outbox_.push_back(Event::lineState(line, LINEDEVSTATE_CAPSCHANGE));
+        // Each address whose number or capabilities changed says so too; an
+        // address added by the change is new capabilities as well.
+        const std::vector<AddressConfig> &after = l->config().addresses;
+        for (DWORD a = 0; a < after.size(); ++a) {
+            const bool same = a < before.size() && before[a].number == after[a].number &&
+                              std::memcmp(&before[a].caps, &after[a].caps, sizeof after[a].caps) == 0;
+            if (!same)
+                outbox_.push_back(Event::addressState(line, a, LINEADDRESSSTATE_CAPSCHANGE));
+        }
         return true;
     });
 }

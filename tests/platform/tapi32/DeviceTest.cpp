@@ -249,3 +249,81 @@ TEST_F(DeviceTest, DevicesComeAndGoWithTheirMessages)
 }
 
 } // namespace
+
+namespace {
+
+// What the exchange's operator changes while applications watch: line status
+// flags, capabilities of the line, its addresses and its phone, and a forced
+// close or re-initialisation of a phone.
+TEST_F(DeviceTest, StatusAndCapabilityChangesReachThoseWhoAskedForThem)
+{
+    ASSERT_EQ(0, lineSetStatusMessages(line,
+                                       LINEDEVSTATE_CONNECTED | LINEDEVSTATE_DISCONNECTED | LINEDEVSTATE_MSGWAITON |
+                                           LINEDEVSTATE_MSGWAITOFF | LINEDEVSTATE_LOCK | LINEDEVSTATE_CAPSCHANGE,
+                                       LINEADDRESSSTATE_CAPSCHANGE));
+    const auto devState = [&](DWORD flag, bool on) {
+        EXPECT_EQ(0, ex().setLineStatus(0, flag, on));
+        const Msg m = next(app);
+        EXPECT_EQ(DWORD(LINE_LINEDEVSTATE), m.id);
+        return DWORD(m.p1);
+    };
+    EXPECT_EQ(DWORD(LINEDEVSTATE_DISCONNECTED), devState(LINEDEVSTATUSFLAGS_CONNECTED, false));
+    EXPECT_EQ(DWORD(LINEDEVSTATE_CONNECTED), devState(LINEDEVSTATUSFLAGS_CONNECTED, true));
+    EXPECT_EQ(DWORD(LINEDEVSTATE_MSGWAITON), devState(LINEDEVSTATUSFLAGS_MSGWAIT, true));
+    EXPECT_EQ(DWORD(LINEDEVSTATE_MSGWAITOFF), devState(LINEDEVSTATUSFLAGS_MSGWAIT, false));
+    EXPECT_EQ(DWORD(LINEDEVSTATE_LOCK), devState(LINEDEVSTATUSFLAGS_LOCKED, true));
+    std::vector<uint8_t> buffer(256);
+    auto *status = reinterpret_cast<LINEDEVSTATUS *>(buffer.data());
+    status->dwTotalSize = DWORD(buffer.size());
+    ASSERT_EQ(0, lineGetLineDevStatus(line, status));
+    EXPECT_TRUE(status->dwDevStatusFlags & LINEDEVSTATUSFLAGS_LOCKED);
+    EXPECT_EQ(0, ex().setLineStatus(0, LINEDEVSTATUSFLAGS_LOCKED, true)); // no change, no message
+    EXPECT_TRUE(quiet(app));
+
+    // A change of the line alone is one CAPSCHANGE; a changed address adds
+    // its own, and the new capabilities are what the next read returns.
+    ASSERT_TRUE(ex().changeLine(0, [](exchange::LineConfig &c) { c.caps.dwMaxRate = 64000; }));
+    Msg m = next(app);
+    EXPECT_EQ(DWORD(LINE_LINEDEVSTATE), m.id);
+    EXPECT_EQ(DWORD_PTR(LINEDEVSTATE_CAPSCHANGE), m.p1);
+    EXPECT_TRUE(quiet(app));
+    ASSERT_TRUE(ex().changeLine(0, [](exchange::LineConfig &c) { c.addresses[0].caps.dwMaxNumActiveCalls = 7; }));
+    EXPECT_EQ(DWORD_PTR(LINEDEVSTATE_CAPSCHANGE), next(app).p1);
+    m = next(app);
+    EXPECT_EQ(DWORD(LINE_ADDRESSSTATE), m.id);
+    EXPECT_EQ(DWORD_PTR(0), m.p1);
+    EXPECT_EQ(DWORD_PTR(LINEADDRESSSTATE_CAPSCHANGE), m.p2);
+    std::vector<uint8_t> capsBuffer(4096);
+    auto *caps = reinterpret_cast<LINEADDRESSCAPS *>(capsBuffer.data());
+    caps->dwTotalSize = DWORD(capsBuffer.size());
+    ASSERT_EQ(0, lineGetAddressCapsW(app, 0, 0, 0x00030000, 0, caps));
+    EXPECT_EQ(7u, caps->dwMaxNumActiveCalls);
+
+    // An application that did not ask hears nothing of it.
+    HLINEAPP other = lineApp(u"Other");
+    openLine(other, 0);
+    ASSERT_TRUE(ex().changeLine(0, [](exchange::LineConfig &c) { c.caps.dwMaxRate = 9600; }));
+    EXPECT_EQ(DWORD_PTR(LINEDEVSTATE_CAPSCHANGE), next(app).p1);
+    EXPECT_TRUE(quiet(other));
+
+    // The phone: capability changes when asked for, REINIT always, and a
+    // forced close takes the handle away.
+    HPHONEAPP phones = phoneApp(u"Phones");
+    HPHONE phone = openPhone(phones, 0);
+    ASSERT_TRUE(ex().changePhone(0, [](exchange::PhoneConfig &) {}));
+    ex().raisePhoneState(0, PHONESTATE_REINIT);
+    m = nextPhone(phones);
+    EXPECT_EQ(DWORD(PHONE_STATE), m.id);
+    EXPECT_EQ(DWORD_PTR(PHONESTATE_REINIT), m.p1);
+    ASSERT_EQ(0, phoneSetStatusMessages(phone, PHONESTATE_CAPSCHANGE, 0, 0));
+    ASSERT_TRUE(ex().changePhone(0, [](exchange::PhoneConfig &) {}));
+    EXPECT_EQ(DWORD_PTR(PHONESTATE_CAPSCHANGE), nextPhone(phones).p1);
+    ASSERT_TRUE(ex().forceClosePhone(0));
+    m = nextPhone(phones);
+    EXPECT_EQ(DWORD(PHONE_CLOSE), m.id);
+    EXPECT_EQ(phone, m.device);
+    EXPECT_EQ(LONG(PHONEERR_INVALPHONEHANDLE), phoneClose(phone));
+    EXPECT_NE(0u, openPhone(phones, 0)); // it can be opened again
+}
+
+} // namespace
