@@ -184,9 +184,10 @@ TEST_F(ExchangeTest, DevicesCanChangeWhileTheExchangeRuns)
     EXPECT_FALSE(ex.changeLine(99, [](LineConfig &) {}));
     ex.waitIdle();
     const std::vector<Event> events = sink.take();
-    ASSERT_EQ(2u, events.size());
+    ASSERT_EQ(3u, events.size());
     EXPECT_EQ(DWORD(LINEDEVSTATE_CAPSCHANGE), events[0].state);
-    EXPECT_EQ(DWORD(PHONESTATE_CAPSCHANGE), events[1].state);
+    EXPECT_EQ(DWORD(LINEADDRESSSTATE_CAPSCHANGE), events[1].state);
+    EXPECT_EQ(DWORD(PHONESTATE_CAPSCHANGE), events[2].state);
     ex.inspect([](const Switchboard &b) {
         EXPECT_EQ(u"Reception", b.line(1)->config().name);
         EXPECT_EQ(2u, b.phone(0)->buttonCount());
