@@ -3,6 +3,7 @@
 
 #include "CTapiBuffer.h"
 #include "CTapiCache.h"
+#include "CTapiEvent.h"
 #include "CTapiObject.h"
 #include "TapiPlatform.h"
 
@@ -55,6 +56,10 @@ public:
     /// Stores the owning line and the handle (right after creation by the line).
     void Init(CTapiLine *line, HCALL call);
     HCALL GetCallHandle() const { return hCall_.load(); }
+    /// Set by the line once its OnNewCall for this object has returned.
+    void MarkAnnounced() { announced_.Set(); }
+    /// Waits up to `milliseconds` for MarkAnnounced; returns whether it came.
+    bool WaitAnnounced(DWORD milliseconds) const { return announced_.WaitFor(milliseconds); }
     CTapiLine *GetLine() const { return line_; }
     /// The line's address of the call information's dwAddressID, or null.
     CTapiAddress *GetAddress();
@@ -139,6 +144,8 @@ private:
     std::atomic<DWORD> lastState_{0};
     CTapiCache callInfo_;
     CTapiCache callStatus_;
+    // Set once, by the thread that created the object, after OnNewCall; waited on by the event thread.
+    CTapiEvent announced_;
 };
 
 #endif

@@ -18,6 +18,9 @@ constexpr DWORD kPhoneIdBlockSize = 1048;
 constexpr DWORD kPhoneIdTotalSize = 34;
 constexpr DWORD kHeldStates = LINECALLSTATE_ONHOLD | LINECALLSTATE_ONHOLDPENDCONF | LINECALLSTATE_ONHOLDPENDTRANSFER;
 constexpr DWORD kPasswordStateChars = 200;
+// How long the event thread waits for the user-interface thread to finish announcing a call
+// it created; a hook that blocks longer must not stop the event thread for good.
+constexpr DWORD kAnnounceWaitMs = 5000;
 
 // A number written as text: optional blanks and sign, then decimal digits.
 int ParseDecimal(const WCHAR *text)
@@ -238,8 +241,10 @@ CTapiCall *CTapiLine::AttachCall(HCALL call)
         created = object.get();
         calls_.push_back(std::move(object));
     }
-    // Without the calls lock, so that an override may call back into the line.
+    // Without the calls lock, so that an override may call back into the line. A thread
+    // that finds the object meanwhile gets it at once; its hooks wait for the announcement.
     OnNewCall(created);
+    created->MarkAnnounced();
     return created;
 }
 
@@ -423,13 +428,13 @@ void CTapiLine::OnAgentStatusChange(DWORD addressId, DWORD agentStatus, DWORD ag
 
 void CTapiLine::OnCallInfoChange(HCALL call, DWORD infoState)
 {
-    if (CTapiCall *found = FindCall(call))
+    if (CTapiCall *found = Announced(FindCall(call)))
         found->OnInfoChange(infoState);
 }
 
 void CTapiLine::OnCallStateChange(HCALL call, DWORD state, DWORD stateDetail, DWORD privilege)
 {
-    if (CTapiCall *attached = AttachCall(call))
+    if (CTapiCall *attached = Announced(AttachCall(call)))
         attached->OnStateChange(state, stateDetail, privilege);
 }
 
@@ -451,13 +456,13 @@ void CTapiLine::OnDevSpecificFeature(DWORD, DWORD, DWORD, DWORD) {}
 
 void CTapiLine::OnGatherDigitsComplete(HCALL call, DWORD termination)
 {
-    if (CTapiCall *found = FindCall(call))
+    if (CTapiCall *found = Announced(FindCall(call)))
         found->OnGatherDigitsComplete(termination);
 }
 
 void CTapiLine::OnGenerateComplete(HCALL call, DWORD termination)
 {
-    if (CTapiCall *found = FindCall(call))
+    if (CTapiCall *found = Announced(FindCall(call)))
         found->OnGenerateComplete(termination);
 }
 
@@ -469,23 +474,30 @@ void CTapiLine::OnLineStatusChange(DWORD lineState, DWORD, DWORD)
 
 void CTapiLine::OnDigitDetected(HCALL call, DWORD digit, DWORD digitMode)
 {
-    if (CTapiCall *found = FindCall(call))
+    if (CTapiCall *found = Announced(FindCall(call)))
         found->OnDigitDetected(digit, digitMode);
 }
 
 void CTapiLine::OnMediaModeChange(HCALL call, DWORD mediaMode)
 {
-    if (CTapiCall *found = FindCall(call))
+    if (CTapiCall *found = Announced(FindCall(call)))
         found->OnMediaModeChange(mediaMode);
 }
 
 void CTapiLine::OnToneDetected(HCALL call, DWORD appSpecific)
 {
-    if (CTapiCall *found = FindCall(call))
+    if (CTapiCall *found = Announced(FindCall(call)))
         found->OnToneDetected(appSpecific);
 }
 
 void CTapiLine::OnNewCall(CTapiCall *) {}
+
+CTapiCall *CTapiLine::Announced(CTapiCall *call)
+{
+    if (call)
+        call->WaitAnnounced(kAnnounceWaitMs);
+    return call;
+}
 
 void CTapiLine::OnDeviceCreated() {}
 

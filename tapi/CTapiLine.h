@@ -133,6 +133,9 @@ public:
 
 private:
     void CreateAddresses();
+    /// Waits (bounded) until another thread's OnNewCall for `call` has returned, so
+    /// that hooks of a call never run before the line announced it; passes `call` on.
+    static CTapiCall *Announced(CTapiCall *call);
     std::unique_ptr<CTapiCall> DetachCall(CTapiCall *call);
 
     std::atomic<DWORD> flags_{0};

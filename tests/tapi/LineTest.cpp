@@ -7,12 +7,33 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace {
 
 using LineTest = ScriptedSessionTest;
 using ::testing::ElementsAre;
+
+// A line whose OnNewCall lets a state of the new call arrive while it is still announcing
+// it, and gives the event thread time to handle that state before it returns.
+class SlowAnnouncingLine : public LoggingLine {
+public:
+    static const CTapiClass<CTapiLine> classRecord;
+    void OnNewCall(CTapiCall *call) override
+    {
+        LoggingLine::OnNewCall(call);
+        Scripted().PostLine(call->GetCallHandle(), LINE_CALLSTATE, CTapiConnection::InstanceOf(GetDeviceID()),
+                            LINECALLSTATE_DIALTONE, 0, LINECALLPRIVILEGE_OWNER);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        CTapiEvent never;
+        while (HookLog::Entries().size() < 2 && std::chrono::steady_clock::now() < until)
+            never.WaitFor(1);
+        HookLog::Add("announced");
+    }
+};
+const CTapiClass<CTapiLine> SlowAnnouncingLine::classRecord{"SlowAnnouncingLine",
+                                                            &TapiCreate<SlowAnnouncingLine, CTapiLine>};
 
 TEST_F(LineTest, LineNameFallsBackWhenTheNameIsMissingOrOutside)
 {
@@ -159,6 +180,25 @@ TEST_F(LineTest, MakeCallWaitsForTheReplyAndAttachesTheNewCall)
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->GetCallHandle(), 0x77u);
     EXPECT_EQ(line->FindCall(0x77), call);
+}
+
+TEST_F(LineTest, HooksOfACallCreatedByTheWaitingThreadWaitForItsAnnouncement)
+{
+    tapi.Reset(1, 0);
+    ASSERT_EQ(session->Init(TAPI_TEXT("Dialwerk"), &SlowAnnouncingLine::classRecord, nullptr, &LoggingCall::classRecord,
+                            nullptr, 0x30000),
+              0u);
+    CTapiLine *line = OpenLine(0);
+    tapi.lineMakeCallW = [&](HLINE, LPHCALL call, LPCWSTR, DWORD, LPLINECALLPARAMS) {
+        *call = 0x78;
+        tapi.PostLine(0, LINE_REPLY, 0, 13, 0);
+        return LONG(13);
+    };
+    CTapiCall *call = nullptr;
+    ASSERT_EQ(line->MakeCall(&call, TAPI_TEXT("202")), 0u);
+    ASSERT_TRUE(tapi.WaitLineIdle());
+    EXPECT_THAT(HookLog::Entries(), ElementsAre("line 0 OnNewCall 0x78", "announced", "call 0x78 OnStateChange 0x8"));
+    EXPECT_EQ(call->GetCallState(), DWORD{LINECALLSTATE_DIALTONE});
 }
 
 TEST_F(LineTest, MakeCallTimeoutLeavesNoCallAndALateReplyWritesIntoKeptStorage)
