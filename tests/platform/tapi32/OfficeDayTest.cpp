@@ -64,30 +64,7 @@ protected:
         return {caller, called};
     }
 
-    DWORD state(HCALL call) { return status(call).dwCallState; }
-
-    LINECALLINFO info(HCALL call)
-    {
-        LINECALLINFO i{};
-        i.dwTotalSize = sizeof i;
-        EXPECT_EQ(0, lineGetCallInfoW(call, &i));
-        return i;
-    }
-
-    /// The result of a request whose reply may follow state messages.
-    LONG replyAfterStates(int who, LONG requestId)
-    {
-        EXPECT_GT(requestId, 0);
-        for (int n = 0; n < 8; ++n) {
-            const Msg m = next(apps[who]);
-            if (m.id == LINE_REPLY && m.p1 == DWORD_PTR(requestId))
-                return LONG(m.p2);
-            if (m.id != LINE_CALLSTATE && m.id != LINE_CALLINFO)
-                break;
-        }
-        ADD_FAILURE() << "no reply";
-        return -1;
-    }
+    LONG replyAfterStates(int who, LONG requestId) { return TapiFixture::replyAfterStates(apps[who], requestId); }
 
     HLINEAPP apps[4] = {};
     HLINE lines[4] = {};

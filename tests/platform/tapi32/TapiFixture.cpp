@@ -142,6 +142,28 @@ LINECALLSTATUS TapiFixture::status(HCALL call)
     return s;
 }
 
+LINECALLINFO TapiFixture::info(HCALL call)
+{
+    LINECALLINFO i{};
+    i.dwTotalSize = sizeof i;
+    EXPECT_EQ(0, lineGetCallInfoW(call, &i));
+    return i;
+}
+
+LONG TapiFixture::replyAfterStates(HLINEAPP app, LONG requestId)
+{
+    EXPECT_GT(requestId, 0);
+    for (int n = 0; n < 8; ++n) {
+        const Msg m = next(app);
+        if (m.id == LINE_REPLY && m.p1 == DWORD_PTR(requestId))
+            return LONG(m.p2);
+        if (m.id != LINE_CALLSTATE && m.id != LINE_CALLINFO)
+            break;
+    }
+    ADD_FAILURE() << "no reply";
+    return -1;
+}
+
 std::string messageName(DWORD id)
 {
     static const char *names[] = {"LINE_ADDRESSSTATE",  "LINE_CALLINFO",     "LINE_CALLSTATE",

@@ -57,6 +57,12 @@ protected:
 
     /// Call state and features from lineGetCallStatus.
     LINECALLSTATUS status(HCALL call);
+    DWORD state(HCALL call) { return status(call).dwCallState; }
+    /// The fixed part of a call's information.
+    LINECALLINFO info(HCALL call);
+    /// The result of a request whose LINE_REPLY may follow state changes of
+    /// other calls (those are skipped).
+    LONG replyAfterStates(HLINEAPP app, LONG requestId);
 
 private:
     std::vector<DWORD> lineApps_, phoneApps_;

@@ -54,23 +54,7 @@ protected:
         return out;
     }
 
-    DWORD state(HCALL call) { return status(call).dwCallState; }
-
-    /// The result of a request whose LINE_REPLY may follow state changes of
-    /// other calls (those are skipped).
-    LONG replyAfterStates(int i, LONG requestId)
-    {
-        EXPECT_GT(requestId, 0);
-        for (int n = 0; n < 8; ++n) {
-            const Msg m = next(apps[i]);
-            if (m.id == LINE_REPLY && m.p1 == DWORD_PTR(requestId))
-                return LONG(m.p2);
-            if (m.id != LINE_CALLSTATE && m.id != LINE_CALLINFO)
-                break;
-        }
-        ADD_FAILURE() << "no reply";
-        return -1;
-    }
+    LONG replyAfterStates(int i, LONG requestId) { return TapiFixture::replyAfterStates(apps[i], requestId); }
 
     /// lineDrop without user-user information.
     static LONG lineDropCall(HCALL call) { return lineDrop(call, nullptr, 0); }
@@ -85,14 +69,6 @@ protected:
         if (info->*size < 2)
             return {};
         return {reinterpret_cast<const char16_t *>(buffer.data() + info->*offset), info->*size / 2 - 1};
-    }
-
-    LINECALLINFO info(HCALL call)
-    {
-        LINECALLINFO i{};
-        i.dwTotalSize = sizeof i;
-        EXPECT_EQ(0, lineGetCallInfoW(call, &i));
-        return i;
     }
 
     HLINEAPP apps[3] = {};
