@@ -54,6 +54,8 @@ void Switchboard::dropCallsOn(DWORD line)
 void Switchboard::setState(Leg &leg, DWORD state, DWORD mode, LegId conference)
 {
     leg.setState(state, mode, clock_, out_, conference);
+    if (predictive_.count(leg.id()))
+        Predictive(*this).reached(leg);
     showOnPhone(leg.line());
 }
 
@@ -249,6 +251,7 @@ LegId Switchboard::makeCall(uint32_t requestId, DWORD line, DWORD address, std::
     setState(l, LINECALLSTATE_DIALTONE, LINEDIALTONEMODE_NORMAL);
     if (!dest.empty())
         dial(l.id(), dest);
+    Predictive(*this).start(l.id(), options.predictive);
     return l.id();
 }
 
@@ -744,6 +747,7 @@ void Switchboard::forget(Leg &l)
     pendingUui_.erase(l.id());
     consultations_.erase(l.id());
     conferences_.erase(l.id());
+    predictive_.erase(l.id());
     legs_.erase(l.id());
 }
 

@@ -13,6 +13,7 @@
 #include "exchange/Leg.h"
 #include "exchange/Line.h"
 #include "exchange/Phone.h"
+#include "exchange/Predictive.h"
 #include "exchange/Topology.h"
 
 #include <deque>
@@ -44,6 +45,7 @@ struct MakeCallOptions {
     std::u16string callingPartyId; // overrides the caller number shown to the far end
     std::vector<uint8_t> userUserInfo;
     std::vector<uint8_t> callData;
+    PredictiveDial predictive; // honoured by makeCall only
 };
 
 class Switchboard {
@@ -185,6 +187,7 @@ private:
     friend class Completions; // call completion
     friend class Forwarding;  // forwarding and do-not-disturb
     friend class Agents;      // agent state, activity and groups
+    friend class Predictive;  // predictive calls: hand-over and no-answer time-out
 
     Leg &newLeg(DWORD line, DWORD address, Connection &c);
     /// The caller's identity as the called side sees it.
@@ -235,6 +238,7 @@ private:
     std::vector<std::u16string> parkSlots_;
     Millis parkReminder_;
     std::map<std::u16string, ParkedCall, std::less<>> parked_; // park address → call waiting there
+    std::map<LegId, PredictiveCall> predictive_;               // predictive calls until they go idle
 };
 
 } // namespace exchange

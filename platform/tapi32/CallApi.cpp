@@ -92,7 +92,12 @@ LONG WINAPI lineMakeCallW(HLINE hLine, LPHCALL lphCall, LPCWSTR lpszDestAddress,
     const DWORD device = pending.device;
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return b.checkMakeCall(device, params.addressId, dest); },
+            tag,
+            [=](const Switchboard &b) {
+                if (LONG r = b.checkMakeCall(device, params.addressId, dest))
+                    return r;
+                return exchange::Predictive::check(b, device, params.addressId, params.options.predictive);
+            },
             [=](Switchboard &b, uint32_t id) { b.makeCall(id, device, params.addressId, dest, params.options); });
     }));
 }

@@ -70,6 +70,22 @@ LONG readCallParams(const LINECALLPARAMS *params, DWORD apiVersion, const exchan
         return LINEERR_INVALADDRESSMODE;
     }
 
+    // Predictive dialing: only where the address offers it, and only with
+    // states and a time-out the address advertises.
+    const LINEADDRESSCAPS &addressCaps = line.address(out.addressId).caps;
+    if ((o.callParamFlags & LINECALLPARAMFLAGS_PREDICTIVEDIAL) &&
+        !(addressCaps.dwAddrCapFlags & LINEADDRCAPFLAGS_PREDICTIVEDIALER))
+        return LINEERR_INVALCALLPARAMS;
+    if (fixedSize(Struct::LineCallParams, apiVersion) > offsetof(LINECALLPARAMS, dwNoAnswerTimeout)) {
+        exchange::PredictiveDial &p = o.predictive;
+        p.autoTransferStates = s.dword(offsetof(LINECALLPARAMS, dwPredictiveAutoTransferStates));
+        p.target = s.text(offsetof(LINECALLPARAMS, dwTargetAddressSize));
+        p.noAnswerTimeout = s.dword(offsetof(LINECALLPARAMS, dwNoAnswerTimeout));
+        if ((p.autoTransferStates & ~addressCaps.dwPredictiveAutoTransferStates) != 0 ||
+            p.noAnswerTimeout > addressCaps.dwMaxNoAnswerTimeout)
+            return LINEERR_INVALCALLPARAMS;
+    }
+
     o.userUserInfo = s.bytes(offsetof(LINECALLPARAMS, dwUserUserInfoSize));
     if (o.userUserInfo.size() > caps.dwUUIMakeCallSize)
         return LINEERR_USERUSERINFOTOOBIG;

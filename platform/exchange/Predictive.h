@@ -1,0 +1,73 @@
+// Predictive dialing: an outgoing call that the exchange passes on to a
+// target extension when it reaches a chosen state, and abandons when the far
+// end does not answer in time.
+//
+// The exchange's choices where providers differ:
+//  - The call is passed on only when there is a far party to pass on, that
+//    is when it reaches CONNECTED. The other states an address may offer for
+//    this (RINGBACK, BUSY, DISCONNECTED) are accepted but leave the call with
+//    the dialer: a ringing far end has not answered anybody yet, and a busy
+//    or disconnected call has nobody on it.
+//  - Passing on works as a blind transfer: the dialer's call goes IDLE and
+//    the target is offered the far party with reason TRANSFER. It happens
+//    just after CONNECTED is reported, so the dialer sees both states.
+//  - The no-answer time-out counts from the moment dialing is complete (the
+//    call first reaches PROCEEDING or RINGBACK); when the call is still in
+//    one of those states at its end, the far end is let go and the call
+//    becomes DISCONNECTED with LINEDISCONNECTMODE_NOANSWER. 0 means no
+//    time-out.
+//  - Targets are the exchange's own extensions, other than the dialing
+//    address itself.
+#ifndef DIALWERK_EXCHANGE_PREDICTIVE_H
+#define DIALWERK_EXCHANGE_PREDICTIVE_H
+
+#include "exchange/Leg.h"
+
+#include <tapi.h>
+
+#include <cstdint>
+#include <string>
+
+namespace exchange {
+
+class Switchboard;
+
+/// What a predictive call asks for (LINECALLPARAMS).
+struct PredictiveDial {
+    DWORD autoTransferStates = 0; // LINECALLSTATE_ bits
+    std::u16string target;        // where the call is passed on
+    DWORD noAnswerTimeout = 0;    // seconds; 0: none
+};
+
+/// A predictive call in progress.
+struct PredictiveCall {
+    PredictiveDial dial;
+    uint64_t noAnswerTimer = 0; // 0: not running
+    bool passedOn = false;      // the hand-over is under way
+};
+
+/// Carries out predictive calls on a switchboard (under the exchange's lock).
+class Predictive {
+public:
+    explicit Predictive(Switchboard &board) : board_(board) {}
+
+    /// 0, or LINEERR_INVALCALLPARAMS when the states are not all offered
+    /// by the address, the time-out exceeds its maximum, or there are states
+    /// but no target that is another local address.
+    static LONG check(const Switchboard &board, DWORD line, DWORD address, const PredictiveDial &dial);
+
+    /// Watches a new outgoing call.
+    void start(LegId leg, const PredictiveDial &dial);
+    /// A watched call reached a new state (called for every state change).
+    void reached(Leg &leg);
+
+private:
+    void noAnswer(LegId leg);
+    void passOn(LegId leg);
+
+    Switchboard &board_;
+};
+
+} // namespace exchange
+
+#endif
