@@ -91,10 +91,16 @@ DWORD callFeatures2(DWORD f, const LINEADDRESSCAPS &caps)
         mask |= LINECALLFEATURE2_NOHOLDCONFERENCE;
     if (f & LINECALLFEATURE_PARK)
         mask |= LINECALLFEATURE2_PARKDIRECT | LINECALLFEATURE2_PARKNONDIRECT;
-    if (f & LINECALLFEATURE_COMPLETECALL)
-        mask |= LINECALLFEATURE2_COMPLCAMPON | LINECALLFEATURE2_COMPLCALLBACK | LINECALLFEATURE2_COMPLINTRUDE |
-                LINECALLFEATURE2_COMPLMESSAGE;
-    return caps.dwCallFeatures2 & mask;
+    DWORD completion = 0;
+    if (f & LINECALLFEATURE_COMPLETECALL) {
+        // The completion bits follow the modes the address offers.
+        const DWORD modes = caps.dwCallCompletionModes;
+        completion |= (modes & LINECALLCOMPLMODE_CAMPON) ? DWORD(LINECALLFEATURE2_COMPLCAMPON) : 0;
+        completion |= (modes & LINECALLCOMPLMODE_CALLBACK) ? DWORD(LINECALLFEATURE2_COMPLCALLBACK) : 0;
+        completion |= (modes & LINECALLCOMPLMODE_INTRUDE) ? DWORD(LINECALLFEATURE2_COMPLINTRUDE) : 0;
+        completion |= (modes & LINECALLCOMPLMODE_MESSAGE) ? DWORD(LINECALLFEATURE2_COMPLMESSAGE) : 0;
+    }
+    return (caps.dwCallFeatures2 & mask) | completion;
 }
 
 } // namespace exchange

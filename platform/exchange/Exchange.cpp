@@ -306,6 +306,7 @@ bool Exchange::removeLine(DWORD line)
         if (!l || l->removed())
             return false;
         b.dropCallsOn(line);
+        Completions(b).lineRemoved(line);
         l->markRemoved();
         outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, line, false));
         outbox_.push_back(Event::deviceChange(Event::Kind::DeviceRemoved, line, false));
@@ -351,6 +352,19 @@ bool Exchange::forceClosePhone(DWORD phone)
 std::vector<LegId> Exchange::legsOn(DWORD line, std::optional<DWORD> address) const
 {
     return inspect([&](const Switchboard &b) { return b.legsOn(line, address); });
+}
+
+std::vector<PendingCompletion> Exchange::pendingCompletions() const
+{
+    return inspect([](const Switchboard &b) { return b.completions().pending; });
+}
+
+std::vector<LeftMessage> Exchange::completionMessages(DWORD line) const
+{
+    return inspect([&](const Switchboard &b) {
+        const auto it = b.completions().messages.find(line);
+        return it == b.completions().messages.end() ? std::vector<LeftMessage>{} : it->second;
+    });
 }
 
 DWORD Exchange::legState(LegId leg) const

@@ -136,6 +136,10 @@ public:
     std::vector<LegId> legsOn(DWORD line, std::optional<DWORD> address = std::nullopt) const;
     /// State of a leg (0 when unknown).
     DWORD legState(LegId leg) const;
+    /// Call completions (camp on, call back) waiting for their target, oldest first.
+    std::vector<PendingCompletion> pendingCompletions() const;
+    /// The messages completion requests left at a line, oldest first.
+    std::vector<LeftMessage> completionMessages(DWORD line) const;
 
     // ---- provider side (the runtime) ----
     /// Reads the switchboard under the lock.

@@ -1,5 +1,6 @@
 #include "exchange/Line.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -28,8 +29,19 @@ VarStruct Line::addressCaps(DWORD address) const
     const AddressConfig &a = config_.addresses.at(address);
     LINEADDRESSCAPS caps = a.caps;
     caps.dwLineDeviceID = id_;
+    // Completion messages: fixed-size entries, each zero-padded to the
+    // longest text plus its terminator.
+    size_t entry = 0;
+    for (const std::string &m : a.completionMessages)
+        entry = std::max(entry, m.size() + 1);
+    std::vector<uint8_t> messages(entry * a.completionMessages.size(), 0);
+    for (size_t i = 0; i < a.completionMessages.size(); ++i)
+        std::memcpy(messages.data() + i * entry, a.completionMessages[i].data(), a.completionMessages[i].size());
+    caps.dwNumCompletionMessages = DWORD(a.completionMessages.size());
+    caps.dwCompletionMsgTextEntrySize = DWORD(entry);
     VarStruct v = VarStruct::of(caps);
     v.addText(offsetof(LINEADDRESSCAPS, dwAddressSize), a.number);
+    v.addBytes(offsetof(LINEADDRESSCAPS, dwCompletionMsgTextSize), messages);
     return v;
 }
 

@@ -1,6 +1,7 @@
 #include "exchange/Switchboard.h"
 
 #include "exchange/CallFeatures.h"
+#include "exchange/Completions.h"
 #include "exchange/Conferences.h"
 #include "exchange/DialString.h"
 #include "exchange/FarEnd.h"
@@ -53,10 +54,13 @@ void Switchboard::dropCallsOn(DWORD line)
 
 void Switchboard::setState(Leg &leg, DWORD state, DWORD mode, LegId conference)
 {
+    const bool ending = state == LINECALLSTATE_IDLE && !leg.idle() && leg.state() != 0;
     leg.setState(state, mode, clock_, out_, conference);
     if (predictive_.count(leg.id()))
         Predictive(*this).reached(leg);
     showOnPhone(leg.line());
+    if (ending)
+        Completions(*this).legEnded(leg);
 }
 
 void Switchboard::showOnPhone(DWORD line)
@@ -159,7 +163,11 @@ DWORD Switchboard::features(const Leg &l) const
         return id != l.id() && other.state() == LINECALLSTATE_ONHOLD &&
                other.info().origin == LINECALLORIGIN_CONFERENCE;
     });
-    return callFeatures(l, at, addressCaps(l));
+    const DWORD f = callFeatures(l, at, addressCaps(l));
+    // Only a call to another extension can be completed.
+    if ((f & LINECALLFEATURE_COMPLETECALL) && !Completions::targetOf(*this, l))
+        return f & ~DWORD(LINECALLFEATURE_COMPLETECALL);
+    return f;
 }
 
 DWORD Switchboard::features2(const Leg &l) const
@@ -441,6 +449,8 @@ void Switchboard::answer(LegId id, const std::vector<uint8_t> &uui)
 {
     Leg &l = *leg(id);
     roomForActive(l.line(), l.address(), id, true);
+    if (Completions(*this).answered(l))
+        return;
     Connection &c = *connection(l.connection());
     if (Leg *caller = leg(c.other(id))) {
         if (!uui.empty())

@@ -7,6 +7,7 @@
 
 #include "exchange/Agents.h"
 #include "exchange/Clock.h"
+#include "exchange/Completions.h"
 #include "exchange/Connection.h"
 #include "exchange/Events.h"
 #include "exchange/FarEnd.h"
@@ -138,6 +139,8 @@ public:
     const std::vector<std::u16string> &parkSlots() const { return parkSlots_; }
     /// The connection parked at an address (0: none or gone).
     ConnectionId parkedAt(std::u16string_view slot) const;
+    /// Pending completions, the messages they left and the offered call backs.
+    const CompletionBook &completions() const { return completions_; }
 
     // ---- forwarding and agents (Forwarding, Agents) ----
     /// The external numbers the exchange knows.
@@ -239,6 +242,7 @@ private:
     Millis parkReminder_;
     std::map<std::u16string, ParkedCall, std::less<>> parked_; // park address → call waiting there
     std::map<LegId, PredictiveCall> predictive_;               // predictive calls until they go idle
+    CompletionBook completions_;
 };
 
 } // namespace exchange

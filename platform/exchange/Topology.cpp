@@ -12,7 +12,11 @@ constexpr DWORD kBasicCallFeatures =
     LINECALLFEATURE_SENDUSERUSER | LINECALLFEATURE_RELEASEUSERUSERINFO | LINECALLFEATURE_SETQOS |
     LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_PARK | LINECALLFEATURE_REDIRECT | LINECALLFEATURE_BLINDTRANSFER |
     LINECALLFEATURE_SETUPTRANSFER | LINECALLFEATURE_COMPLETETRANSF | LINECALLFEATURE_SETUPCONF |
-    LINECALLFEATURE_PREPAREADDCONF | LINECALLFEATURE_ADDTOCONF | LINECALLFEATURE_REMOVEFROMCONF;
+    LINECALLFEATURE_PREPAREADDCONF | LINECALLFEATURE_ADDTOCONF | LINECALLFEATURE_REMOVEFROMCONF |
+    LINECALLFEATURE_COMPLETECALL;
+
+constexpr DWORD kCompletionModes =
+    LINECALLCOMPLMODE_CAMPON | LINECALLCOMPLMODE_CALLBACK | LINECALLCOMPLMODE_INTRUDE | LINECALLCOMPLMODE_MESSAGE;
 
 constexpr DWORD kCallStates = LINECALLSTATE_IDLE | LINECALLSTATE_OFFERING | LINECALLSTATE_ACCEPTED |
                               LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_RINGBACK |
@@ -71,7 +75,9 @@ LINEADDRESSCAPS extensionAddressCaps()
     c.dwAddressStates |= LINEADDRESSSTATE_FORWARD;
     c.dwMaxCallDataSize = 4096;
     c.dwCallFeatures2 = LINECALLFEATURE2_PARKDIRECT | LINECALLFEATURE2_PARKNONDIRECT | LINECALLFEATURE2_TRANSFERNORM |
-                        LINECALLFEATURE2_TRANSFERCONF;
+                        LINECALLFEATURE2_TRANSFERCONF | LINECALLFEATURE2_COMPLCAMPON | LINECALLFEATURE2_COMPLCALLBACK |
+                        LINECALLFEATURE2_COMPLINTRUDE | LINECALLFEATURE2_COMPLMESSAGE;
+    c.dwCallCompletionModes = kCompletionModes;
     c.dwConnectedModes = LINECONNECTEDMODE_ACTIVE;
     c.dwOfferingModes = LINEOFFERINGMODE_ACTIVE;
     c.dwAvailableMediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_AUTOMATEDVOICE;
@@ -117,7 +123,8 @@ LineConfig LineConfig::extension(std::u16string number, std::u16string ownerName
     c.dwSettableDevStatus = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_MSGWAIT | LINEDEVSTATUSFLAGS_INSERVICE |
                             LINEDEVSTATUSFLAGS_LOCKED;
     c.dwAddressTypes = LINEADDRESSTYPE_PHONENUMBER;
-    l.addresses.push_back({std::move(number), extensionAddressCaps()});
+    l.addresses.push_back({std::move(number), extensionAddressCaps(), {}});
+    l.addresses[0].completionMessages = {"Please call back", "Urgent: call me", "I will call again"};
     return l;
 }
 
@@ -187,6 +194,8 @@ LineConfig LineConfig::fewFeatures(std::u16string number, std::u16string ownerNa
     a.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED;
     a.dwTransferModes = 0;
     a.dwParkModes = 0;
+    a.dwCallCompletionModes = 0;
+    l.addresses[0].completionMessages.clear();
     a.dwForwardModes = 0;
     a.dwMaxNumConference = 0;
     a.dwMaxNumTransConf = 0;
@@ -219,6 +228,8 @@ LineConfig LineConfig::trunk(std::u16string name, std::u16string number)
     dialer.dwAddressFeatures = LINEADDRFEATURE_MAKECALL;
     dialer.dwTransferModes = 0;
     dialer.dwParkModes = 0;
+    dialer.dwCallCompletionModes = 0;
+    l.addresses[0].completionMessages.clear();
     dialer.dwForwardModes = 0;
     dialer.dwMaxNumConference = 0;
     dialer.dwMaxNumTransConf = 0;
@@ -228,7 +239,7 @@ LineConfig LineConfig::trunk(std::u16string name, std::u16string number)
         LINECALLSTATE_CONNECTED | LINECALLSTATE_BUSY | LINECALLSTATE_DISCONNECTED | LINECALLSTATE_RINGBACK;
     dialer.dwNumCallTreatments = 0;
     dialer.dwMaxNoAnswerTimeout = 120;
-    AddressConfig plain{u"", dialer};
+    AddressConfig plain{u"", dialer, {}};
     plain.caps.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED;
     plain.caps.dwPredictiveAutoTransferStates = 0;
     plain.caps.dwMaxNoAnswerTimeout = 0;

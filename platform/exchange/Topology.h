@@ -39,6 +39,9 @@ struct AgentConfig {
 struct AddressConfig {
     std::u16string number;
     LINEADDRESSCAPS caps{};
+    /// Predefined completion messages, in the ANSI code page; LINEADDRESSCAPS
+    /// carries them as fixed-size entries (the longest plus its terminator).
+    std::vector<std::string> completionMessages;
 };
 
 /// One line device. caps.dwNumAddresses is taken from addresses.size().

@@ -1,9 +1,13 @@
 // Call completion: camp on, call back, intrude and message.
-// Not carried out by the exchange yet: checked like the others, then
-// answered LINEERR_OPERATIONUNAVAIL, as a provider without the feature does.
 #include "tapi32/ApiSupport.h"
+#include "tapi32/CallRequest.h"
+
+#include <exchange/Completions.h>
 
 using namespace tapi32;
+using exchange::Completions;
+using exchange::LegId;
+using exchange::Switchboard;
 
 extern "C" {
 
@@ -12,7 +16,21 @@ LONG WINAPI lineCompleteCall(HCALL hCall, LPDWORD lpdwCompletionID, DWORD dwComp
     ApiCall call("lineCompleteCall");
     call.num("hCall", hCall).ptr("lpdwCompletionID", lpdwCompletionID);
     call.num("dwCompletionMode", dwCompletionMode).num("dwMessageID", dwMessageID);
-    return unavailableOnCall(call, hCall);
+    if (LONG f = call.immediateFault())
+        return call.done(f);
+    LegId leg = 0;
+    PendingRequest pending;
+    if (LONG r = resolveCall(hCall, true, leg, pending))
+        return call.done(r);
+    if (!lpdwCompletionID)
+        return call.done(LINEERR_INVALPOINTER);
+    // The id is written when the reply is fetched, and only on success.
+    pending.outValue = lpdwCompletionID;
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(
+            tag, [=](const Switchboard &b) { return Completions::check(b, leg, dwCompletionMode, dwMessageID); },
+            [=](Switchboard &b, uint32_t id) { Completions(b).complete(id, leg, dwCompletionMode, dwMessageID); });
+    }));
 }
 
 } // extern "C"

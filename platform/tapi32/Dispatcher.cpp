@@ -99,6 +99,8 @@ void Dispatcher::requestDone(const Event &e)
                         sizeof(VARSTRING));
         };
     }
+    if (p.outValue && e.outValue && e.result == 0)
+        onFetch = [p, value = *e.outValue] { *p.outValue = value; };
     if (p.outStruct && p.outAnswer && e.result == 0)
         onFetch = [p] { writeStruct(p.outStruct, *p.outAnswer, DWORD(p.outAnswer->fixed.size())); };
     registry_.post(p.app, 0, p.phone ? PHONE_REPLY : LINE_REPLY, 0, e.requestId, static_cast<DWORD>(e.result), 0,

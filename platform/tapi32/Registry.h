@@ -74,6 +74,7 @@ struct PendingRequest {
     DWORD device = 0; // its device
     LPHCALL outCalls[2] = {nullptr, nullptr};
     LPVARSTRING outText = nullptr; // receives a text answer (a park address)
+    LPDWORD outValue = nullptr;    // receives a number answer (a completion id)
     // A structure answered with the reply (agent status and lists): taken
     // when the request was made, written into outStruct when it succeeds.
     void *outStruct = nullptr;
