@@ -237,13 +237,10 @@ bool Completions::answered(Leg &l)
 
 void Completions::lineRemoved(DWORD line)
 {
-    CompletionBook &book = board_.completions_;
-    std::erase_if(book.pending,
+    // Offered call backs end with their calls; one whose target went away
+    // finds that out when it is answered.
+    std::erase_if(board_.completions_.pending,
                   [&](const PendingCompletion &p) { return p.callerLine == line || p.targetLine == line; });
-    std::erase_if(book.callbacks, [&](const auto &entry) {
-        const Leg *l = board_.leg(entry.first);
-        return entry.second.first == line || !l || l->line() == line;
-    });
 }
 
 } // namespace exchange

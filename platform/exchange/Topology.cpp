@@ -123,7 +123,7 @@ LineConfig LineConfig::extension(std::u16string number, std::u16string ownerName
     c.dwSettableDevStatus = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_MSGWAIT | LINEDEVSTATUSFLAGS_INSERVICE |
                             LINEDEVSTATUSFLAGS_LOCKED;
     c.dwAddressTypes = LINEADDRESSTYPE_PHONENUMBER;
-    l.addresses.push_back({std::move(number), extensionAddressCaps(), {}});
+    l.addresses.push_back({std::move(number), extensionAddressCaps()});
     l.addresses[0].completionMessages = {"Please call back", "Urgent: call me", "I will call again"};
     return l;
 }
@@ -239,7 +239,7 @@ LineConfig LineConfig::trunk(std::u16string name, std::u16string number)
         LINECALLSTATE_CONNECTED | LINECALLSTATE_BUSY | LINECALLSTATE_DISCONNECTED | LINECALLSTATE_RINGBACK;
     dialer.dwNumCallTreatments = 0;
     dialer.dwMaxNoAnswerTimeout = 120;
-    AddressConfig plain{u"", dialer, {}};
+    AddressConfig plain{u"", dialer};
     plain.caps.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED;
     plain.caps.dwPredictiveAutoTransferStates = 0;
     plain.caps.dwMaxNoAnswerTimeout = 0;

@@ -41,7 +41,7 @@ struct AddressConfig {
     LINEADDRESSCAPS caps{};
     /// Predefined completion messages, in the ANSI code page; LINEADDRESSCAPS
     /// carries them as fixed-size entries (the longest plus its terminator).
-    std::vector<std::string> completionMessages;
+    std::vector<std::string> completionMessages{};
 };
 
 /// One line device. caps.dwNumAddresses is taken from addresses.size().
