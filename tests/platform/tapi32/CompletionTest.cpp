@@ -243,6 +243,22 @@ TEST_F(CompletionTest, APendingCompletionIsForgottenWithTheCallersLine)
     EXPECT_TRUE(ex().legsOn(0).empty()) << "nobody is called back on a removed line";
 }
 
+TEST_F(CompletionTest, ACallBackWhoseTargetWentAwayIsDisconnectedWhenAnswered)
+{
+    const HCALL a = busyAt202();
+    complete(a, LINECALLCOMPLMODE_CALLBACK);
+    EXPECT_EQ(0, reply(apps[0], lineDrop(a, nullptr, 0)));
+    drain(apps[0]);
+    EXPECT_EQ(0, reply(apps[1], lineDrop(b, nullptr, 0)));
+    const HCALL back = newCall(0).first;
+    ASSERT_TRUE(ex().removeLine(1));
+    drain(apps[0]);
+    EXPECT_EQ(0, reply(apps[0], lineAnswer(back, nullptr, 0)));
+    const LINECALLSTATUS s = status(back);
+    EXPECT_EQ(DWORD(LINECALLSTATE_DISCONNECTED), s.dwCallState);
+    EXPECT_EQ(DWORD(LINEDISCONNECTMODE_UNREACHABLE), s.dwCallStateMode);
+}
+
 TEST_F(CompletionTest, IntrudeAnswersAnUnansweredCallAtOnce)
 {
     const HCALL a = ringingAt202();
