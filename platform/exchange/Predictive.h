@@ -4,10 +4,11 @@
 //
 // The exchange's choices where providers differ:
 //  - The call is passed on only when there is a far party to pass on, that
-//    is when it reaches CONNECTED. The other states an address may offer for
-//    this (RINGBACK, BUSY, DISCONNECTED) are accepted but leave the call with
-//    the dialer: a ringing far end has not answered anybody yet, and a busy
-//    or disconnected call has nobody on it.
+//    is when it reaches CONNECTED, and the default trunk offers only that
+//    state. Other states a test may configure an address to offer
+//    (RINGBACK, BUSY, DISCONNECTED) are accepted but leave the call with the
+//    dialer: a ringing far end has not answered anybody yet, and a busy or
+//    disconnected call has nobody on it.
 //  - Passing on works as a blind transfer: the dialer's call goes IDLE and
 //    the target is offered the far party with reason TRANSFER. It happens
 //    just after CONNECTED is reported, so the dialer sees both states.

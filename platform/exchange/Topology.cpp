@@ -235,8 +235,9 @@ LineConfig LineConfig::trunk(std::u16string name, std::u16string number)
     dialer.dwMaxNumTransConf = 0;
     dialer.dwRemoveFromConfCaps = LINEREMOVEFROMCONF_NONE;
     dialer.dwAddrCapFlags = LINEADDRCAPFLAGS_DIALED | LINEADDRCAPFLAGS_PREDICTIVEDIALER;
-    dialer.dwPredictiveAutoTransferStates =
-        LINECALLSTATE_CONNECTED | LINECALLSTATE_BUSY | LINECALLSTATE_DISCONNECTED | LINECALLSTATE_RINGBACK;
+    // Only a connected call has a far party to pass on, so that is the one
+    // state the trunk offers for it.
+    dialer.dwPredictiveAutoTransferStates = LINECALLSTATE_CONNECTED;
     dialer.dwNumCallTreatments = 0;
     dialer.dwMaxNoAnswerTimeout = 120;
     AddressConfig plain{u"", dialer};

@@ -72,7 +72,7 @@ protected:
 TEST_F(PredictiveDialTest, AnAnsweredCallIsPassedOnToTheTarget)
 {
     Params p;
-    p.passOn(LINECALLSTATE_CONNECTED | LINECALLSTATE_BUSY, u"201").timeout(30);
+    p.passOn(LINECALLSTATE_CONNECTED, u"201").timeout(30);
     const HCALL call = makeCall(dialer, trunk, u"5550102", p.get());
     EXPECT_EQ(LINECALLSTATE_RINGBACK, states(dialer).back().first);
     EXPECT_EQ(0, ex().remoteAnswer(legOf(call)));
@@ -149,7 +149,7 @@ TEST_F(PredictiveDialTest, AnAnswerOrADropInTimeStopsTheTimeout)
 TEST_F(PredictiveDialTest, ABusyCallStaysWithTheDialer)
 {
     Params p;
-    p.passOn(LINECALLSTATE_CONNECTED | LINECALLSTATE_BUSY, u"201");
+    p.passOn(LINECALLSTATE_CONNECTED, u"201");
     const HCALL call = makeCall(dialer, trunk, u"5550101", p.get());
     EXPECT_EQ(DWORD(LINECALLSTATE_BUSY), states(dialer).back().first);
     EXPECT_EQ(DWORD(LINECALLSTATE_BUSY), status(call).dwCallState);
@@ -168,6 +168,8 @@ TEST_F(PredictiveDialTest, ParametersTheAddressDoesNotOfferAreRefused)
 
     Params unoffered;
     unoffered.passOn(LINECALLSTATE_ONHOLD, u"201");
+    EXPECT_EQ(LONG(LINEERR_INVALCALLPARAMS), make(trunk, unoffered));
+    unoffered.passOn(LINECALLSTATE_BUSY, u"201"); // nobody to pass on: not offered
     EXPECT_EQ(LONG(LINEERR_INVALCALLPARAMS), make(trunk, unoffered));
     Params elsewhere;
     elsewhere.passOn(LINECALLSTATE_CONNECTED, u"201");
