@@ -28,18 +28,35 @@ LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pendin
     return 0;
 }
 
+LONG ownedCall(ApiCall &call, HCALL hCall, LegId &leg, PendingRequest &pending)
+{
+    if (LONG f = call.immediateFault())
+        return f;
+    return resolveCall(hCall, true, leg, pending);
+}
+
 /// An asynchronous operation on a call the application owns.
 LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action)
 {
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     LegId leg = 0;
     PendingRequest pending;
-    if (LONG r = resolveCall(hCall, true, leg, pending))
+    if (LONG r = ownedCall(call, hCall, leg, pending))
         return call.done(r);
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
             tag, [=](const Switchboard &b) { return check(b, leg); }, [=](Switchboard &b) { action(b, leg); });
+    }));
+}
+
+LONG creatingRequest(ApiCall &call, PendingRequest &pending, const LINECALLPARAMS *params, CreatingCheck check,
+                     CreatingAction action)
+{
+    exchange::MakeCallOptions options;
+    if (LONG r = readParamsForLine(pending.line, params, options))
+        return call.done(r);
+    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+        return exchangeOf().requestCreating(tag, std::move(check),
+                                            [=](Switchboard &b, uint32_t id) { action(b, id, options); });
     }));
 }
 

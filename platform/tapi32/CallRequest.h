@@ -20,6 +20,11 @@ using CallAction = std::function<void(exchange::Switchboard &, exchange::LegId)>
 /// pending request for its holder, or the handle or privilege error.
 LONG resolveCall(HCALL hCall, bool ownerOnly, exchange::LegId &leg, PendingRequest &pending);
 
+/// The first steps of a request on a call the application must own: an
+/// injected immediate fault, then the handle and its privilege. Answers 0
+/// with the leg and its pending request, or the error.
+LONG ownedCall(ApiCall &call, HCALL hCall, exchange::LegId &leg, PendingRequest &pending);
+
 /// An asynchronous operation on a call the application owns: `check` runs
 /// now and again when the exchange carries it out, then `action`.
 LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action);
@@ -27,6 +32,17 @@ LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action)
 /// Reads the call parameters of a call to be made on an open line (a
 /// consultation call) as lineMakeCall would; answers 0 or the error.
 LONG readParamsForLine(HLINE hLine, const LINECALLPARAMS *params, exchange::MakeCallOptions &out);
+
+using CreatingCheck = std::function<LONG(const exchange::Switchboard &)>;
+using CreatingAction =
+    std::function<void(exchange::Switchboard &, uint32_t requestId, const exchange::MakeCallOptions &)>;
+
+/// An asynchronous request that creates calls (their out handles already in
+/// `pending`) on the pending request's line, with call parameters read as
+/// lineMakeCall reads them: `check` runs now and again when the exchange
+/// carries it out, then `action`. Answers the request id or the error.
+LONG creatingRequest(ApiCall &call, PendingRequest &pending, const LINECALLPARAMS *params, CreatingCheck check,
+                     CreatingAction action);
 
 /// Resolves an open line for a request that creates calls on it.
 LONG resolveLine(HLINE hLine, PendingRequest &pending);

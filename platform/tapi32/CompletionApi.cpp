@@ -16,11 +16,9 @@ LONG WINAPI lineCompleteCall(HCALL hCall, LPDWORD lpdwCompletionID, DWORD dwComp
     ApiCall call("lineCompleteCall");
     call.num("hCall", hCall).ptr("lpdwCompletionID", lpdwCompletionID);
     call.num("dwCompletionMode", dwCompletionMode).num("dwMessageID", dwMessageID);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     LegId leg = 0;
     PendingRequest pending;
-    if (LONG r = resolveCall(hCall, true, leg, pending))
+    if (LONG r = ownedCall(call, hCall, leg, pending))
         return call.done(r);
     if (!lpdwCompletionID)
         return call.done(LINEERR_INVALPOINTER);

@@ -30,17 +30,15 @@ LONG WINAPI lineSetupConferenceW(HCALL hCall, HLINE hLine, LPHCALL lphConfCall, 
         return call.done(r);
     if (!lphConfCall || !lphConsultCall)
         return call.done(LINEERR_INVALPOINTER);
-    exchange::MakeCallOptions options;
-    if (LONG r = readParamsForLine(pending.line, lpCallParams, options))
-        return call.done(r);
     pending.outCalls[0] = lphConfCall;
     pending.outCalls[1] = lphConsultCall;
     const DWORD device = pending.device;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
-        return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return Conferences::checkSetup(b, leg, device, 0, dwNumParties); },
-            [=](Switchboard &b, uint32_t id) { Conferences(b).setup(id, leg, device, 0, options); });
-    }));
+    return creatingRequest(
+        call, pending, lpCallParams,
+        [=](const Switchboard &b) { return Conferences::checkSetup(b, leg, device, 0, dwNumParties); },
+        [=](Switchboard &b, uint32_t id, const exchange::MakeCallOptions &o) {
+            Conferences(b).setup(id, leg, device, 0, o);
+        });
 }
 
 LONG WINAPI linePrepareAddToConferenceW(HCALL hConfCall, LPHCALL lphConsultCall, LPLINECALLPARAMS const lpCallParams)
@@ -55,15 +53,12 @@ LONG WINAPI linePrepareAddToConferenceW(HCALL hConfCall, LPHCALL lphConsultCall,
         return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONFCALLHANDLE) : r);
     if (!lphConsultCall)
         return call.done(LINEERR_INVALPOINTER);
-    exchange::MakeCallOptions options;
-    if (LONG r = readParamsForLine(pending.line, lpCallParams, options))
-        return call.done(r);
     pending.outCalls[0] = lphConsultCall;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
-        return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return Conferences::checkPrepareAdd(b, conf); },
-            [=](Switchboard &b, uint32_t id) { Conferences(b).prepareAdd(id, conf, options); });
-    }));
+    return creatingRequest(
+        call, pending, lpCallParams, [=](const Switchboard &b) { return Conferences::checkPrepareAdd(b, conf); },
+        [=](Switchboard &b, uint32_t id, const exchange::MakeCallOptions &o) {
+            Conferences(b).prepareAdd(id, conf, o);
+        });
 }
 
 LONG WINAPI lineAddToConference(HCALL hConfCall, HCALL hConsultCall)

@@ -32,11 +32,9 @@ LONG WINAPI lineParkW(HCALL hCall, DWORD dwParkMode, LPCWSTR lpszDirAddress, LPV
     ApiCall call("lineParkW");
     call.num("hCall", hCall).num("dwParkMode", dwParkMode).text("lpszDirAddress", lpszDirAddress);
     call.ptr("lpNonDirAddress", lpNonDirAddress);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     LegId leg = 0;
     PendingRequest pending;
-    if (LONG r = resolveCall(hCall, true, leg, pending))
+    if (LONG r = ownedCall(call, hCall, leg, pending))
         return call.done(r);
     std::u16string slot;
     if (dwParkMode == LINEPARKMODE_DIRECTED) {

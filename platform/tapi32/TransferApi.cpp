@@ -27,23 +27,18 @@ LONG WINAPI lineSetupTransferW(HCALL hCall, LPHCALL lphConsultCall, LPLINECALLPA
 {
     ApiCall call("lineSetupTransferW");
     call.num("hCall", hCall).ptr("lphConsultCall", lphConsultCall).structure("lpCallParams", lpCallParams);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     LegId leg = 0;
     PendingRequest pending;
-    if (LONG r = resolveCall(hCall, true, leg, pending))
+    if (LONG r = ownedCall(call, hCall, leg, pending))
         return call.done(r);
     if (!lphConsultCall)
         return call.done(LINEERR_INVALPOINTER);
-    exchange::MakeCallOptions options;
-    if (LONG r = readParamsForLine(pending.line, lpCallParams, options))
-        return call.done(r);
     pending.outCalls[0] = lphConsultCall;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
-        return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return Transfers::checkSetupTransfer(b, leg); },
-            [=](Switchboard &b, uint32_t id) { Transfers(b).setupTransfer(id, leg, options); });
-    }));
+    return creatingRequest(
+        call, pending, lpCallParams, [=](const Switchboard &b) { return Transfers::checkSetupTransfer(b, leg); },
+        [=](Switchboard &b, uint32_t id, const exchange::MakeCallOptions &o) {
+            Transfers(b).setupTransfer(id, leg, o);
+        });
 }
 
 LONG WINAPI lineCompleteTransfer(HCALL hCall, HCALL hConsultCall, LPHCALL lphConfCall, DWORD dwTransferMode)
