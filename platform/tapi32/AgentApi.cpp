@@ -2,6 +2,7 @@
 // the exchange on addresses with agent support; every other address answers
 // LINEERR_OPERATIONUNAVAIL.
 #include "tapi32/ApiSupport.h"
+#include "tapi32/CallRequest.h"
 #include "tapi32/InputStruct.h"
 #include "tapi32/StructWriter.h"
 
@@ -15,20 +16,6 @@ using exchange::Agents;
 using exchange::Switchboard;
 
 namespace {
-
-/// Resolves the line of an agent request: 0 with the request's holder.
-LONG resolveLine(HLINE hLine, PendingRequest &pending)
-{
-    Registry &reg = runtime().registry();
-    std::lock_guard lock(reg.mutex);
-    const LineOpenRecord *open = reg.line(hLine);
-    if (!open)
-        return LINEERR_INVALLINEHANDLE;
-    pending.app = open->app;
-    pending.line = hLine;
-    pending.device = open->device;
-    return 0;
-}
 
 /// An asynchronous agent request: checked now and when carried out.
 LONG agentRequest(ApiCall &call, HLINE hLine, std::function<LONG(const Switchboard &, DWORD)> check,
