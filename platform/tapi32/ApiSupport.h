@@ -90,14 +90,6 @@ inline DWORD negotiate(const VersionRange &r, DWORD low, DWORD high)
     return std::min(high, r.high);
 }
 
-/// For a feature the exchange does not carry out: checks the call handle
-/// (and, when `ownerOnly`, owner privilege), then answers
-/// LINEERR_OPERATIONUNAVAIL.
-LONG unavailableOnCall(ApiCall &call, HCALL hCall, bool ownerOnly = true);
-/// The same for a line-level function on an address of an open line
-/// (LINEERR_INVALADDRESSID for an address the line does not have).
-LONG unavailableOnLine(ApiCall &call, HLINE hLine, DWORD addressId);
-
 } // namespace tapi32
 
 #endif
