@@ -4,11 +4,11 @@
 # (for example: scripts/run.sh Extension 202).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh build -DDIALWERK_BENCHMARKS=OFF >/dev/null
 if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "run.sh: no display available (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
     echo "Start the dialer from a desktop session; the console demo runs anywhere: build/demo/dialwerk-demo" >&2
     exit 2
 fi
-scripts/deps.sh
-scripts/build.sh build -DDIALWERK_BENCHMARKS=OFF >/dev/null
 exec build/ui/dialwerk "$@"
