@@ -68,8 +68,7 @@ TEST_F(EventsWhileWaitingTest, CallsRingElsewhereWhileAMakeCallWaitsForItsReply)
         const DWORD state = i % 2 == 1 ? LINECALLSTATE_DISCONNECTED : LINECALLSTATE_OFFERING;
         EXPECT_TRUE(Reaches(call, state)) << "caller " << i;
         EXPECT_EQ(Narrow(call->GetCallerNumber()), "555000" + std::to_string(i));
-        EXPECT_LT(HookIndex("line 2 OnNewCall " + HexOf(call->GetCallHandle())),
-                  HookIndex(Tag(call) + " OnStateChange"));
+        EXPECT_TRUE(AnnouncedBefore(2, call, "OnStateChange")) << "caller " << i;
     }
     EXPECT_LE(seen.load(), DWORD{kCallers});
 

@@ -118,6 +118,17 @@ protected:
     /// The hook-log name of a call object ("call 0x5").
     static std::string Tag(const CTapiCall *call) { return "call " + HexOf(call->GetCallHandle()); }
 
+    /// Whether line `line` announced `call` (OnNewCall) before the call's hook `hook` ran; waits
+    /// until that hook has run, since the call object can be listed and show its state first.
+    static bool AnnouncedBefore(int line, const CTapiCall *call, const std::string &hook)
+    {
+        const std::string own = Tag(call) + " " + hook;
+        if (!WaitFor([&] { return HookIndex(own) < HookLog::Entries().size(); }))
+            return false;
+        return HookIndex("line " + std::to_string(line) + " OnNewCall " + HexOf(call->GetCallHandle())) <
+               HookIndex(own);
+    }
+
     CTapiLine *lines[4] = {};
 };
 

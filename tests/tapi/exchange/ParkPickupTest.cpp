@@ -80,7 +80,7 @@ TEST_F(ParkPickupTest, ADirectedParkLeavesTheBufferClearedAndRemindsWhenLeftTooL
     CTapiCall *back = RingsAt(kBen);
     ASSERT_TRUE(Lists(kBen, back));
     EXPECT_EQ(back->GetCallInfo(true)->dwReason, DWORD{LINECALLREASON_REMINDER});
-    EXPECT_LT(HookIndex("line 1 OnNewCall " + HexOf(back->GetCallHandle())), HookIndex(Tag(back) + " OnStateOffering"));
+    EXPECT_TRUE(AnnouncedBefore(1, back, "OnStateOffering"));
 }
 
 TEST_F(ParkPickupTest, PickupTakesACallRingingAtAnExtensionOrInTheGroup)

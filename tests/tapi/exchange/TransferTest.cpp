@@ -67,8 +67,7 @@ protected:
         ASSERT_TRUE(Reaches(customer, LINECALLSTATE_ONHOLDPENDTRANSFER));
         ASSERT_TRUE(Reaches(consult, LINECALLSTATE_DIALTONE));
         // The layer announced the consultation call before any hook of its own ran.
-        EXPECT_LT(HookIndex("line 0 OnNewCall " + HexOf(consult->GetCallHandle())),
-                  HookIndex(Tag(consult) + " OnStateChange"));
+        EXPECT_TRUE(AnnouncedBefore(0, consult, "OnStateChange"));
         ASSERT_TRUE(consult->WaitForFeatures(LINECALLFEATURE_DIAL, 5000));
 
         ASSERT_EQ(Reply(consult->Dial(Number(kBen))), 0u);
