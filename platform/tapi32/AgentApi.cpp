@@ -21,10 +21,8 @@ namespace {
 LONG agentRequest(ApiCall &call, HLINE hLine, std::function<LONG(const Switchboard &, DWORD)> check,
                   std::function<void(Switchboard &, DWORD)> action)
 {
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     PendingRequest pending;
-    if (LONG r = resolveLine(hLine, pending))
+    if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     const DWORD device = pending.device;
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
@@ -37,10 +35,8 @@ LONG agentRequest(ApiCall &call, HLINE hLine, std::function<LONG(const Switchboa
 LONG agentQuery(ApiCall &call, HLINE hLine, DWORD address, void *out, DWORD fixed,
                 exchange::VarStruct (*answer)(const Switchboard &, DWORD, DWORD))
 {
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     PendingRequest pending;
-    if (LONG r = resolveLine(hLine, pending))
+    if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     const DWORD device = pending.device;
     auto check = [=](const Switchboard &b) { return Agents::checkAgent(b, device, address); };
@@ -126,10 +122,8 @@ LONG WINAPI lineSetAgentGroup(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLI
 {
     ApiCall call("lineSetAgentGroup");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).structure("lpAgentGroupList", lpAgentGroupList);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     PendingRequest pending;
-    if (LONG r = resolveLine(hLine, pending))
+    if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     const DWORD device = pending.device;
     // The address is checked before the list, so an address without agents

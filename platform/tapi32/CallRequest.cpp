@@ -104,4 +104,11 @@ LONG resolveLine(HLINE hLine, PendingRequest &pending)
     return 0;
 }
 
+LONG requestLine(ApiCall &call, HLINE hLine, PendingRequest &pending)
+{
+    if (LONG f = call.immediateFault())
+        return f;
+    return resolveLine(hLine, pending);
+}
+
 } // namespace tapi32

@@ -47,6 +47,11 @@ LONG creatingRequest(ApiCall &call, PendingRequest &pending, const LINECALLPARAM
 /// Resolves an open line for a request that creates calls on it.
 LONG resolveLine(HLINE hLine, PendingRequest &pending);
 
+/// The first steps of a request on an open line: an injected immediate
+/// fault, then the line handle. Answers 0 with the pending request, or the
+/// error.
+LONG requestLine(ApiCall &call, HLINE hLine, PendingRequest &pending);
+
 /// Reads an application's text argument (null allowed when `allowNull`);
 /// answers 0 or LINEERR_INVALPOINTER.
 LONG readText(LPCWSTR text, std::u16string &out, bool allowNull);

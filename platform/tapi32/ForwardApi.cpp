@@ -69,10 +69,8 @@ LONG WINAPI lineForwardW(HLINE hLine, DWORD bAllAddresses, DWORD dwAddressID, LP
     call.num("hLine", hLine).num("bAllAddresses", bAllAddresses).num("dwAddressID", dwAddressID);
     call.structure("lpForwardList", lpForwardList).num("dwNumRingsNoAnswer", dwNumRingsNoAnswer);
     call.ptr("lphConsultCall", lphConsultCall).structure("lpCallParams", lpCallParams);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     PendingRequest pending;
-    if (LONG r = resolveLine(hLine, pending))
+    if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     std::optional<std::vector<ForwardEntry>> list;
     if (lpForwardList) {

@@ -61,10 +61,8 @@ LONG WINAPI lineUnparkW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     ApiCall call("lineUnparkW");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).ptr("lphCall", lphCall);
     call.text("lpszDestAddress", lpszDestAddress);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     PendingRequest pending;
-    if (LONG r = resolveLine(hLine, pending))
+    if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     if (!lphCall)
         return call.done(LINEERR_INVALPOINTER);
@@ -85,10 +83,8 @@ LONG WINAPI linePickupW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     ApiCall call("linePickupW");
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).ptr("lphCall", lphCall);
     call.text("lpszDestAddress", lpszDestAddress).text("lpszGroupID", lpszGroupID);
-    if (LONG f = call.immediateFault())
-        return call.done(f);
     PendingRequest pending;
-    if (LONG r = resolveLine(hLine, pending))
+    if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     if (!lphCall)
         return call.done(LINEERR_INVALPOINTER);
