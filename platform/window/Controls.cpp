@@ -19,18 +19,18 @@ namespace win {
 
 namespace {
 
-bool Has(const ControlSpec &spec, unsigned style)
+bool Has(const ControlTemplate &entry, unsigned style)
 {
-    return (spec.style & style) != 0;
+    return (entry.style & style) != 0;
 }
 
-QWidget *CreateButton(const ControlSpec &spec, const QString &caption)
+QWidget *CreateButton(const ControlTemplate &entry, const QString &caption)
 {
     QAbstractButton *button = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::CheckBox: {
         auto *box = new QCheckBox(caption);
-        if (Has(spec, Style::ManualCheck)) {
+        if (Has(entry, Style::ManualCheck)) {
             // The click toggled the box; undo that so only the program sets it.
             QObject::connect(box, &QCheckBox::clicked, box, [box](bool checked) { box->setChecked(!checked); });
         }
@@ -42,44 +42,44 @@ QWidget *CreateButton(const ControlSpec &spec, const QString &caption)
         break;
     default: {
         auto *push = new QPushButton(caption);
-        push->setDefault(spec.kind == ControlKind::DefaultButton);
+        push->setDefault(entry.kind == ControlKind::DefaultButton);
         button = push;
         break;
     }
     }
-    button->setChecked(Has(spec, Style::Checked));
+    button->setChecked(Has(entry, Style::Checked));
     return button;
 }
 
-QWidget *CreateEdit(const ControlSpec &spec, const QString &caption)
+QWidget *CreateEdit(const ControlTemplate &entry, const QString &caption)
 {
-    if (spec.kind == ControlKind::MultiLineEdit) {
+    if (entry.kind == ControlKind::MultiLineEdit) {
         auto *edit = new QPlainTextEdit(caption);
-        edit->setReadOnly(Has(spec, Style::ReadOnly));
+        edit->setReadOnly(Has(entry, Style::ReadOnly));
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         return edit;
     }
     auto *edit = new QLineEdit(caption);
-    edit->setReadOnly(Has(spec, Style::ReadOnly));
+    edit->setReadOnly(Has(entry, Style::ReadOnly));
     return edit;
 }
 
-QWidget *CreateStatic(const ControlSpec &spec, const QString &caption)
+QWidget *CreateStatic(const ControlTemplate &entry, const QString &caption)
 {
     auto *label = new QLabel(caption);
     // Texts come from TAPI providers and users; never interpret them as markup.
     label->setTextFormat(Qt::PlainText);
-    if (spec.kind == ControlKind::StatusLine) {
+    if (entry.kind == ControlKind::StatusLine) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
     return label;
 }
 
-QWidget *CreateList(const ControlSpec &spec)
+QWidget *CreateList(const ControlTemplate &entry)
 {
-    const bool sorted = Has(spec, Style::Sorted);
-    switch (spec.kind) {
+    const bool sorted = Has(entry, Style::Sorted);
+    switch (entry.kind) {
     case ControlKind::DropDownList: {
         auto *combo = new QComboBox;
         combo->setProperty("winSorted", sorted);
@@ -88,9 +88,9 @@ QWidget *CreateList(const ControlSpec &spec)
     case ControlKind::ListBox: {
         auto *list = new QListWidget;
         list->setProperty("winSorted", sorted);
-        list->setSelectionMode(Has(spec, Style::MultipleSelection)   ? QAbstractItemView::MultiSelection
-                               : Has(spec, Style::ExtendedSelection) ? QAbstractItemView::ExtendedSelection
-                                                                     : QAbstractItemView::SingleSelection);
+        list->setSelectionMode(Has(entry, Style::MultipleSelection)   ? QAbstractItemView::MultiSelection
+                               : Has(entry, Style::ExtendedSelection) ? QAbstractItemView::ExtendedSelection
+                                                                      : QAbstractItemView::SingleSelection);
         return list;
     }
     default: {
@@ -106,34 +106,34 @@ QWidget *CreateList(const ControlSpec &spec)
     }
 }
 
-QWidget *CreateRanged(const ControlSpec &spec)
+QWidget *CreateRanged(const ControlTemplate &entry)
 {
-    const auto orientation = Has(spec, Style::Vertical) ? Qt::Vertical : Qt::Horizontal;
-    if (spec.kind == ControlKind::UpDown)
+    const auto orientation = Has(entry, Style::Vertical) ? Qt::Vertical : Qt::Horizontal;
+    if (entry.kind == ControlKind::UpDown)
         return new UpDown(orientation);
     return new QSlider(orientation);
 }
 
 } // namespace
 
-QWidget *CreateControl(const ControlSpec &spec, NotifySink sink)
+QWidget *CreateControl(const ControlTemplate &entry, NotifySink sink)
 {
-    const QString caption = QString::fromUtf8(spec.caption ? spec.caption : "");
+    const QString caption = QString::fromUtf8(entry.caption ? entry.caption : "");
     QWidget *widget = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::PushButton:
     case ControlKind::DefaultButton:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
-        widget = CreateButton(spec, caption);
+        widget = CreateButton(entry, caption);
         break;
     case ControlKind::Edit:
     case ControlKind::MultiLineEdit:
-        widget = CreateEdit(spec, caption);
+        widget = CreateEdit(entry, caption);
         break;
     case ControlKind::Static:
     case ControlKind::StatusLine:
-        widget = CreateStatic(spec, caption);
+        widget = CreateStatic(entry, caption);
         break;
     case ControlKind::GroupBox:
         widget = new QGroupBox(caption);
@@ -141,15 +141,15 @@ QWidget *CreateControl(const ControlSpec &spec, NotifySink sink)
     case ControlKind::DropDownList:
     case ControlKind::ListBox:
     case ControlKind::ListView:
-        widget = CreateList(spec);
+        widget = CreateList(entry);
         break;
     case ControlKind::UpDown:
     case ControlKind::Trackbar:
-        widget = CreateRanged(spec);
+        widget = CreateRanged(entry);
         break;
     }
-    widget->setEnabled(!Has(spec, Style::Disabled));
-    ConnectControl(*widget, spec.kind, std::move(sink));
+    widget->setEnabled(!Has(entry, Style::Disabled));
+    ConnectControl(*widget, entry.kind, std::move(sink));
     return widget;
 }
 

@@ -44,7 +44,7 @@ inline constexpr unsigned ManualCheck = 1u << 8;       ///< check boxes that a c
 /// One control of a dialog, as a row of the dialog's control table. `caption`
 /// is UTF-8 and may carry an `&` mnemonic; `buddy` names the edit an up-down
 /// shows its position in.
-struct ControlSpec {
+struct ControlTemplate {
     int id;
     ControlKind kind;
     const char *caption = "";
@@ -62,9 +62,9 @@ enum class Notify {
 
 using NotifySink = std::function<void(Notify code, int value)>;
 
-/// Creates the widget for `spec` (without parent; the dialog's layout places
+/// Creates the widget for `entry` (without parent; the dialog's layout places
 /// it) and connects its user actions to `sink`. Buddies are bound by the dialog.
-QWidget *CreateControl(const ControlSpec &spec, NotifySink sink);
+QWidget *CreateControl(const ControlTemplate &entry, NotifySink sink);
 /// Connects the user actions of a widget of `kind` (see `WidgetMatchesKind`) to `sink`.
 void ConnectControl(QWidget &widget, ControlKind kind, NotifySink sink);
 

@@ -342,27 +342,27 @@ void Dialog::AppendSystemMenuSeparator()
 
 // --- Controls ----------------------------------------------------------------
 
-QWidget *Dialog::AddControl(const ControlSpec &spec)
+QWidget *Dialog::AddControl(const ControlTemplate &entry)
 {
     QWidget *widget =
-        CreateControl(spec, [this, id = spec.id](win::Notify code, int value) { Notified(id, code, value); });
+        CreateControl(entry, [this, id = entry.id](win::Notify code, int value) { Notified(id, code, value); });
     widget->setParent(this);
     // Controls are visible unless declared hidden, also when added to a window
     // that is already shown.
-    widget->setVisible(!(spec.style & Style::Hidden));
-    if (spec.id > 0 && !controls_.emplace(spec.id, Control{widget, spec.kind}).second)
-        qWarning("Dialog: control id %d declared twice; the first one keeps the id", spec.id);
-    if (spec.kind == ControlKind::UpDown && spec.buddy > 0) {
+    widget->setVisible(!(entry.style & Style::Hidden));
+    if (entry.id > 0 && !controls_.emplace(entry.id, Control{widget, entry.kind}).second)
+        qWarning("Dialog: control id %d declared twice; the first one keeps the id", entry.id);
+    if (entry.kind == ControlKind::UpDown && entry.buddy > 0) {
         if (auto *upDown = dynamic_cast<UpDown *>(widget))
-            upDown->SetBuddy(Item<QLineEdit>(spec.buddy));
+            upDown->SetBuddy(Item<QLineEdit>(entry.buddy));
     }
     return widget;
 }
 
-void Dialog::AddControls(std::span<const ControlSpec> specs)
+void Dialog::AddControls(std::span<const ControlTemplate> entries)
 {
-    for (const ControlSpec &spec : specs)
-        AddControl(spec);
+    for (const ControlTemplate &entry : entries)
+        AddControl(entry);
 }
 
 bool Dialog::RegisterControl(int id, ControlKind kind, QWidget *widget)

@@ -78,8 +78,8 @@ public:
 
     /// Creates a declared control and returns its widget for the layout. An id
     /// of 0 or below makes a control nobody addresses later (a frame, a label).
-    QWidget *AddControl(const ControlSpec &spec);
-    void AddControls(std::span<const ControlSpec> specs);
+    QWidget *AddControl(const ControlTemplate &entry);
+    void AddControls(std::span<const ControlTemplate> entries);
     /// Adds a widget made elsewhere (a subclass of the kind's widget) as control
     /// `id`; false when the widget does not fit the kind or the id is taken.
     bool RegisterControl(int id, ControlKind kind, QWidget *widget);

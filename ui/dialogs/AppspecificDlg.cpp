@@ -11,7 +11,7 @@
 
 CAppspecificDlg::CAppspecificDlg(QWidget *parent) : win::Dialog(parent)
 {
-    static const win::ControlSpec controls[] = {
+    static const win::ControlTemplate controls[] = {
         {IDC_VALUE, win::ControlKind::Edit},
         {win::IDOK, win::ControlKind::DefaultButton, "OK"},
         {win::IDCANCEL, win::ControlKind::PushButton, "Cancel"},

@@ -17,7 +17,7 @@ constexpr int kVisibleColumns = 32;
 
 KCallFeatures::KCallFeatures(QWidget *parent) : win::Dialog(parent)
 {
-    static const win::ControlSpec controls[] = {
+    static const win::ControlTemplate controls[] = {
         {IDC_FEATURES, win::ControlKind::MultiLineEdit, "", win::Style::ReadOnly},
     };
     AddControls(controls);

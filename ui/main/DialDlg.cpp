@@ -44,7 +44,7 @@ const DialMode &ModeOf(DWORD feature)
 
 CDialDlg::CDialDlg(QWidget *parent, CTapiLine *line, DWORD mode) : win::Dialog(parent), line_(line), mode_(mode)
 {
-    static const win::ControlSpec controls[] = {
+    static const win::ControlTemplate controls[] = {
         {IDC_INSTRUCTIONS, win::ControlKind::Static},
         {IDC_NUMBER, win::ControlKind::Edit},
         {win::IDOK, win::ControlKind::DefaultButton, "OK"},

@@ -10,7 +10,7 @@
 MakeCallExtended::MakeCallExtended(const QString &destination, DWORD addressFlags, QWidget *parent)
     : win::Dialog(parent), addressFlags_(addressFlags), destination_(destination)
 {
-    static const win::ControlSpec controls[] = {
+    static const win::ControlTemplate controls[] = {
         {IDC_CLIP, win::ControlKind::Edit},
         {IDC_DESTINATION, win::ControlKind::Edit, "", win::Style::ReadOnly},
         {IDC_CLIR, win::ControlKind::CheckBox, "Activate CLIR (Calling Line Identification Restriction)"},

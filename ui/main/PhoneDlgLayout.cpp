@@ -15,7 +15,7 @@
 #include <utility>
 
 using win::ControlKind;
-using win::ControlSpec;
+using win::ControlTemplate;
 namespace Style = win::Style;
 
 namespace {
@@ -24,29 +24,29 @@ constexpr unsigned kOff = Style::Disabled;
 
 // Every control of the window with its identifier, caption and initial state.
 constexpr std::array kSessionControls{
-    ControlSpec{IDC_DEVICE, ControlKind::DropDownList, "", Style::Sorted},
-    ControlSpec{IDC_SESSION, ControlKind::PushButton, "Initiate Session", kOff},
-    ControlSpec{IDC_ADDRESS, ControlKind::DropDownList, ""},
-    ControlSpec{IDC_AGENT, ControlKind::PushButton, "&Agent", kOff},
-    ControlSpec{IDC_PHONE, ControlKind::PushButton, "P&hone", kOff},
-    ControlSpec{IDC_MWI, ControlKind::CheckBox, "MWI", kOff},
-    ControlSpec{IDC_LCK, ControlKind::CheckBox, "LCK", kOff},
-    ControlSpec{IDC_CON, ControlKind::CheckBox, "CON", kOff},
-    ControlSpec{IDC_SVC, ControlKind::CheckBox, "SVC", kOff},
-    ControlSpec{IDC_PWD, ControlKind::CheckBox, "PWD", kOff | Style::ManualCheck},
-    ControlSpec{IDC_CONFIGURE, ControlKind::PushButton, "&Configure", kOff},
-    ControlSpec{IDC_NUMBER, ControlKind::Edit, "", kOff},
-    ControlSpec{IDC_MAKECALL, ControlKind::DefaultButton, "Ma&ke Call", kOff},
-    ControlSpec{IDC_PICKUP, ControlKind::PushButton, "&Pickup...", kOff},
-    ControlSpec{IDC_UNPARK, ControlKind::PushButton, "&Unpark...", kOff},
-    ControlSpec{IDC_LINE_SPIN, ControlKind::UpDown},
-    ControlSpec{IDC_LINE_POSITION, ControlKind::Static, "0 of 0"},
-    ControlSpec{IDC_MAXCALLS, ControlKind::Static, "0"},
+    ControlTemplate{IDC_DEVICE, ControlKind::DropDownList, "", Style::Sorted},
+    ControlTemplate{IDC_SESSION, ControlKind::PushButton, "Initiate Session", kOff},
+    ControlTemplate{IDC_ADDRESS, ControlKind::DropDownList, ""},
+    ControlTemplate{IDC_AGENT, ControlKind::PushButton, "&Agent", kOff},
+    ControlTemplate{IDC_PHONE, ControlKind::PushButton, "P&hone", kOff},
+    ControlTemplate{IDC_MWI, ControlKind::CheckBox, "MWI", kOff},
+    ControlTemplate{IDC_LCK, ControlKind::CheckBox, "LCK", kOff},
+    ControlTemplate{IDC_CON, ControlKind::CheckBox, "CON", kOff},
+    ControlTemplate{IDC_SVC, ControlKind::CheckBox, "SVC", kOff},
+    ControlTemplate{IDC_PWD, ControlKind::CheckBox, "PWD", kOff | Style::ManualCheck},
+    ControlTemplate{IDC_CONFIGURE, ControlKind::PushButton, "&Configure", kOff},
+    ControlTemplate{IDC_NUMBER, ControlKind::Edit, "", kOff},
+    ControlTemplate{IDC_MAKECALL, ControlKind::DefaultButton, "Ma&ke Call", kOff},
+    ControlTemplate{IDC_PICKUP, ControlKind::PushButton, "&Pickup...", kOff},
+    ControlTemplate{IDC_UNPARK, ControlKind::PushButton, "&Unpark...", kOff},
+    ControlTemplate{IDC_LINE_SPIN, ControlKind::UpDown},
+    ControlTemplate{IDC_LINE_POSITION, ControlKind::Static, "0 of 0"},
+    ControlTemplate{IDC_MAXCALLS, ControlKind::Static, "0"},
 };
 
 constexpr std::array kCallControls{
-    ControlSpec{IDC_CALL_SPIN, ControlKind::UpDown},
-    ControlSpec{IDC_CALL_POSITION, ControlKind::Static, "0 of 0"},
+    ControlTemplate{IDC_CALL_SPIN, ControlKind::UpDown},
+    ControlTemplate{IDC_CALL_POSITION, ControlKind::Static, "0 of 0"},
 };
 
 // The call display: label and field(s), in reading order.
@@ -84,7 +84,7 @@ constexpr std::array<DisplayRow, 5> kPartyRows{{
 struct ButtonGroup {
     const char *title;
     int columns;
-    std::array<ControlSpec, 9> buttons; // id 0 ends a shorter group
+    std::array<ControlTemplate, 9> buttons; // id 0 ends a shorter group
 };
 
 constexpr std::array<ButtonGroup, 3> kButtonGroups{{
@@ -211,7 +211,7 @@ void CPhoneDlg::CreateControls()
     }
     AddControl({IDC_CALLTIME, ControlKind::Static, "00:00:00"});
     for (const ButtonGroup &group : kButtonGroups) {
-        for (const ControlSpec &button : group.buttons) {
+        for (const ControlTemplate &button : group.buttons) {
             if (button.id)
                 AddControl(button);
         }
@@ -298,7 +298,7 @@ void CPhoneDlg::LayOutControls()
         auto *box = Group(this, group.title);
         auto *grid = new QGridLayout(box);
         int index = 0;
-        for (const ControlSpec &button : group.buttons) {
+        for (const ControlTemplate &button : group.buttons) {
             if (!button.id)
                 continue;
             grid->addWidget(GetDlgItem(button.id), index / group.columns, index % group.columns);

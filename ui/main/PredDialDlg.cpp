@@ -38,7 +38,7 @@ constexpr StateName kStates[] = {
 
 CPredDialDlg::CPredDialDlg(QWidget *parent) : win::Dialog(parent)
 {
-    static const win::ControlSpec controls[] = {
+    static const win::ControlTemplate controls[] = {
         {0, win::ControlKind::Static,
          "The chosen line has predictive dialer capabilities which you may exploit. Select the parameters you would "
          "like to use for this call or press CANCEL to not send any."},

@@ -29,7 +29,7 @@ class ControlsDialog : public Dialog {
 public:
     ControlsDialog()
     {
-        static const ControlSpec controls[] = {
+        static const ControlTemplate controls[] = {
             {kDevice, ControlKind::DropDownList, "", Style::Sorted},
             {kAddress, ControlKind::DropDownList},
             {kSession, ControlKind::PushButton, "Initiate Session", Style::Disabled},

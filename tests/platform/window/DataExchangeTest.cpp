@@ -19,7 +19,7 @@ class FieldsDialog : public Dialog {
 public:
     FieldsDialog()
     {
-        static const ControlSpec controls[] = {
+        static const ControlTemplate controls[] = {
             {kTransferTo, ControlKind::Edit},        {kTimeout, ControlKind::Edit},
             {kClir, ControlKind::CheckBox, "CLIR"},  {kAutoOffHook, ControlKind::CheckBox, "Off-hook"},
             {kRing, ControlKind::DropDownList},      {kOnhook, ControlKind::RadioButton, "Onhook"},

@@ -27,7 +27,7 @@ class EntryDialog : public Dialog {
 public:
     EntryDialog()
     {
-        static const ControlSpec controls[] = {
+        static const ControlTemplate controls[] = {
             {2007, ControlKind::Edit},
             {IDOK, ControlKind::DefaultButton, "OK"},
             {IDCANCEL, ControlKind::PushButton, "Cancel"},

@@ -20,7 +20,7 @@ class SessionDialog : public Dialog {
 public:
     SessionDialog()
     {
-        static const ControlSpec controls[] = {
+        static const ControlTemplate controls[] = {
             {1009, ControlKind::DropDownList, "", Style::Sorted},
             {1077, ControlKind::PushButton, "Initiate Session", Style::Disabled},
             {1010, ControlKind::DropDownList},
