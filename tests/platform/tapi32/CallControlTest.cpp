@@ -21,22 +21,11 @@ protected:
     std::pair<HCALL, HCALL> connectedCall()
     {
         const HCALL a = makeCall(appA, lineA, u"202");
-        const HCALL b = offeredCall(appB);
+        const HCALL b = announcedCall(appB);
         EXPECT_EQ(0, reply(appB, lineAnswer(b, nullptr, 0)));
         drain(appA);
         drain(appB);
         return {a, b};
-    }
-
-    /// The handle of the call that LINE_APPNEWCALL announces (other messages drained).
-    HCALL offeredCall(HLINEAPP app)
-    {
-        HCALL call = 0;
-        for (const Msg &m : drain(app))
-            if (m.id == LINE_APPNEWCALL)
-                call = HCALL(m.p2);
-        EXPECT_NE(0u, call);
-        return call;
     }
 
     /// Answers the call information (the exchange's variable part included).
@@ -112,7 +101,7 @@ TEST_F(CallControlTest, DialingContinuesACallMadeWithoutANumber)
     EXPECT_EQ(DWORD(LINECALLSTATE_RINGBACK), status(a).dwCallState);
     EXPECT_FALSE(status(a).dwCallFeatures & LINECALLFEATURE_DIAL);
     EXPECT_EQ(LONG(LINEERR_INVALCALLSTATE), lineDialW(a, u"1", 0));
-    EXPECT_NE(0u, offeredCall(appB));
+    EXPECT_NE(0u, announcedCall(appB));
 }
 
 TEST_F(CallControlTest, GeneratedDigitsCompleteOnTheExchangeClock)
@@ -236,7 +225,7 @@ TEST_F(CallControlTest, PrivilegesAndDeallocationFollowTheOwnershipRules)
     EXPECT_EQ(LONG(LINEERR_INVALCALLSTATE), lineDeallocateCall(watched));
 
     // Closing the line of the sole owner drops the call.
-    HCALL b = offeredCall(appB);
+    HCALL b = announcedCall(appB);
     EXPECT_EQ(0, lineClose(monitorLine));
     drain(appB);
     EXPECT_EQ(DWORD(LINECALLSTATE_DISCONNECTED), status(b).dwCallState);
@@ -266,7 +255,7 @@ TEST_F(CallControlTest, NewCallsOfALineCanBeCollected)
 TEST_F(CallControlTest, DroppingAnOfferingCallRejectsIt)
 {
     makeCall(appA, lineA, u"202");
-    const HCALL b = offeredCall(appB);
+    const HCALL b = announcedCall(appB);
     EXPECT_EQ(0, reply(appB, lineAccept(b, nullptr, 0)));
     EXPECT_EQ(DWORD_PTR(LINECALLSTATE_ACCEPTED), next(appB).p1);
     drain(appA);

@@ -1,34 +1,22 @@
 // What lineMakeCallW's parameter block changes about a call: the address it
 // leaves from, the identity the called side sees, and a called phone that
 // answers by itself.
+#include "CallParamsBlock.h"
 #include "TapiFixture.h"
 
 #include <cstddef>
-#include <cstring>
 
 using namespace tapitest;
 
 namespace {
 
-/// A LINECALLPARAMS with room for a calling party id after the fixed part.
-class Params {
+/// A parameter block with a calling party id.
+class Params : public CallParamsBlock {
 public:
-    Params() : buffer_(sizeof(LINECALLPARAMS) + 64)
-    {
-        get()->dwTotalSize = DWORD(buffer_.size());
-        get()->dwBearerMode = LINEBEARERMODE_VOICE;
-        get()->dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
-    }
-    LINECALLPARAMS *get() { return reinterpret_cast<LINECALLPARAMS *>(buffer_.data()); }
     void callingPartyId(const std::u16string &id)
     {
-        get()->dwCallingPartyIDOffset = sizeof(LINECALLPARAMS);
-        get()->dwCallingPartyIDSize = DWORD((id.size() + 1) * 2);
-        std::memcpy(buffer_.data() + sizeof(LINECALLPARAMS), id.c_str(), get()->dwCallingPartyIDSize);
+        setText(&LINECALLPARAMS::dwCallingPartyIDSize, &LINECALLPARAMS::dwCallingPartyIDOffset, id);
     }
-
-private:
-    std::vector<uint8_t> buffer_;
 };
 
 class CallParamsTest : public TapiFixture {
@@ -40,17 +28,6 @@ protected:
         annaLine = openLine(anna, 0);
         ben = lineApp(u"Ben");
         benLine = openLine(ben, 1);
-    }
-
-    /// The call LINE_APPNEWCALL announced to Ben.
-    HCALL ringingAtBen()
-    {
-        HCALL call = 0;
-        for (const Msg &m : drain(ben))
-            if (m.id == LINE_APPNEWCALL)
-                call = HCALL(m.p2);
-        EXPECT_NE(0u, call);
-        return call;
     }
 
     /// The caller id of a call: flags and number.
@@ -78,7 +55,7 @@ TEST_F(CallParamsTest, TheCallingPartyIdIsWhatTheCalledSideSees)
     Params p;
     p.callingPartyId(u"200");
     makeCall(anna, annaLine, u"202", p.get());
-    const HCALL atBen = ringingAtBen();
+    const HCALL atBen = announcedCall(ben);
     EXPECT_EQ(u"200", callerOf(atBen).second);
     EXPECT_TRUE(callerOf(atBen).first & LINECALLPARTYID_ADDRESS);
 }
@@ -88,7 +65,7 @@ TEST_F(CallParamsTest, ABlockedIdIsShownAsBlockedEvenOnceConnected)
     Params p;
     p.get()->dwCallParamFlags = LINECALLPARAMFLAGS_BLOCKID;
     const HCALL atAnna = makeCall(anna, annaLine, u"202", p.get());
-    const HCALL atBen = ringingAtBen();
+    const HCALL atBen = announcedCall(ben);
     EXPECT_EQ((std::pair<DWORD, std::u16string>{LINECALLPARTYID_BLOCKED, u""}), callerOf(atBen));
     EXPECT_EQ(0, reply(ben, lineAnswer(atBen, nullptr, 0)));
     drain(ben);
@@ -102,7 +79,7 @@ TEST_F(CallParamsTest, ADestinationOffHookAnswersAtOnce)
     Params p;
     p.get()->dwCallParamFlags = LINECALLPARAMFLAGS_DESTOFFHOOK;
     const HCALL atAnna = makeCall(anna, annaLine, u"202", p.get());
-    const HCALL atBen = ringingAtBen();
+    const HCALL atBen = announcedCall(ben);
     drain(anna);
     EXPECT_EQ(DWORD(LINECALLSTATE_CONNECTED), status(atBen).dwCallState);
     EXPECT_EQ(DWORD(LINECALLSTATE_CONNECTED), status(atAnna).dwCallState);

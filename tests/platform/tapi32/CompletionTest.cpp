@@ -88,10 +88,7 @@ TEST_F(CompletionTest, BadRequestsAreRefusedAndLeaveTheIdAlone)
     const HLINEAPP watcher = lineApp(u"W");
     openLine(watcher, 0, LINECALLPRIVILEGE_MONITOR);
     const HCALL a = busyAt202();
-    HCALL watched = 0;
-    for (const Msg &m : drain(watcher))
-        if (m.id == LINE_APPNEWCALL)
-            watched = HCALL(m.p2);
+    const HCALL watched = announcedCall(watcher);
     ASSERT_NE(0u, watched);
 
     DWORD id = kUnwritten;
@@ -272,10 +269,7 @@ TEST_F(CompletionTest, IntrudeOnABusyTargetHoldsItsCallAndConnectsTheCaller)
 {
     const HCALL a = busyAt202();
     complete(a, LINECALLCOMPLMODE_INTRUDE);
-    HCALL in = 0;
-    for (const Msg &m : drain(apps[1]))
-        if (m.id == LINE_APPNEWCALL)
-            in = HCALL(m.p2);
+    const HCALL in = announcedCall(apps[1]);
     ASSERT_NE(0u, in);
     EXPECT_EQ(DWORD(LINECALLSTATE_ONHOLD), state(b));
     EXPECT_EQ(DWORD(LINECALLSTATE_CONNECTED), state(in));

@@ -30,15 +30,7 @@ protected:
     }
 
     /// The call LINE_APPNEWCALL announced to someone (other messages drained).
-    HCALL ringsAt(int who)
-    {
-        HCALL call = 0;
-        for (const Msg &m : drain(apps[who]))
-            if (m.id == LINE_APPNEWCALL)
-                call = HCALL(m.p2);
-        EXPECT_NE(0u, call) << "nothing rang";
-        return call;
-    }
+    HCALL ringsAt(int who) { return announcedCall(apps[who]); }
 
     /// A customer from outside calls someone's extension.
     HCALL customerCalls(int who)

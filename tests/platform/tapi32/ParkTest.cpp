@@ -23,7 +23,7 @@ protected:
     HCALL ringingAtB(const char16_t *caller = u"5551234")
     {
         outside = ex().incomingCall(1, 0, caller, u"Dora Engel");
-        return announced(appB);
+        return announcedCall(appB);
     }
 
     /// A call from outside, answered at 202.
@@ -33,17 +33,6 @@ protected:
         EXPECT_EQ(0, reply(appB, lineAnswer(b, nullptr, 0)));
         drain(appB);
         return b;
-    }
-
-    /// The handle LINE_APPNEWCALL announced (other messages drained).
-    HCALL announced(HLINEAPP app)
-    {
-        HCALL call = 0;
-        for (const Msg &m : drain(app))
-            if (m.id == LINE_APPNEWCALL)
-                call = HCALL(m.p2);
-        EXPECT_NE(0u, call);
-        return call;
     }
 
     LINECALLINFO info(HCALL call, std::vector<uint8_t> &buffer)
@@ -115,7 +104,7 @@ TEST_F(ParkTest, DirectedParkChecksTheAddressAndALocalPartnerWaits)
 {
     // 201 calls 202; 202 parks it at 7005, 201 stays connected and waits.
     const HCALL a = makeCall(appA, lineA, u"202");
-    const HCALL b = announced(appB);
+    const HCALL b = announcedCall(appB);
     EXPECT_EQ(0, reply(appB, lineAnswer(b, nullptr, 0)));
     drain(appA);
     drain(appB);
@@ -152,10 +141,7 @@ TEST_F(ParkTest, ParkRefusesBadArgumentsAndStates)
     const HLINEAPP watcher = lineApp(u"W");
     openLine(watcher, 1, LINECALLPRIVILEGE_MONITOR);
     const HCALL ringing = ringingAtB();
-    HCALL watched = 0;
-    for (const Msg &m : drain(watcher))
-        if (m.id == LINE_APPNEWCALL)
-            watched = HCALL(m.p2);
+    const HCALL watched = announcedCall(watcher);
     VARSTRING small{};
     small.dwTotalSize = sizeof(VARSTRING) - 1;
     VARSTRING fits{};
@@ -239,7 +225,7 @@ TEST_F(ParkTest, RedirectOffersTheCallElsewhereWithTheRedirectingParty)
     EXPECT_EQ(0, reply(appB, lineRedirectW(ringing, u"201", 0)));
     Msg m = next(appB);
     EXPECT_EQ(DWORD_PTR(LINECALLSTATE_IDLE), m.p1);
-    const HCALL a = announced(appA);
+    const HCALL a = announcedCall(appA);
     std::vector<uint8_t> buffer;
     const LINECALLINFO i = info(a, buffer);
     EXPECT_EQ(DWORD(LINECALLREASON_REDIRECT), i.dwReason);
@@ -254,7 +240,7 @@ TEST_F(ParkTest, RedirectOffersTheCallElsewhereWithTheRedirectingParty)
     EXPECT_EQ(0, reply(appA, lineDrop(a, nullptr, 0)));
     drain(appA);
     const HCALL caller = makeCall(appA, lineA, u"202");
-    const HCALL offered = announced(appB);
+    const HCALL offered = announcedCall(appB);
     drain(appA);
     EXPECT_EQ(0, reply(appB, lineRedirectW(offered, u"5550105", 0)));
     drain(appA);

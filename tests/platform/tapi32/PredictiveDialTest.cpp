@@ -1,10 +1,10 @@
 // Predictive dialing from the trunk's dialer address (line 4, address 0):
 // an answered call passed on to an extension, a call abandoned when nobody
 // answers in time, and the parameters the exchange refuses.
+#include "CallParamsBlock.h"
 #include "TapiFixture.h"
 
 #include <cstddef>
-#include <cstring>
 
 using namespace tapitest;
 
@@ -12,24 +12,14 @@ namespace {
 
 constexpr DWORD kTrunk = 4;
 
-/// A LINECALLPARAMS for a predictive call, with room for the target after
-/// the fixed part.
-class Params {
+/// A parameter block for a predictive call: the states, the target, the time-out.
+class Params : public CallParamsBlock {
 public:
-    Params() : buffer_(sizeof(LINECALLPARAMS) + 64)
-    {
-        get()->dwTotalSize = DWORD(buffer_.size());
-        get()->dwBearerMode = LINEBEARERMODE_VOICE;
-        get()->dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
-        get()->dwAddressMode = LINEADDRESSMODE_ADDRESSID;
-    }
-    LINECALLPARAMS *get() { return reinterpret_cast<LINECALLPARAMS *>(buffer_.data()); }
+    Params() { get()->dwAddressMode = LINEADDRESSMODE_ADDRESSID; }
     Params &passOn(DWORD states, const std::u16string &target)
     {
         get()->dwPredictiveAutoTransferStates = states;
-        get()->dwTargetAddressOffset = sizeof(LINECALLPARAMS);
-        get()->dwTargetAddressSize = DWORD((target.size() + 1) * 2);
-        std::memcpy(buffer_.data() + sizeof(LINECALLPARAMS), target.c_str(), get()->dwTargetAddressSize);
+        setText(&LINECALLPARAMS::dwTargetAddressSize, &LINECALLPARAMS::dwTargetAddressOffset, target);
         return *this;
     }
     Params &timeout(DWORD seconds)
@@ -37,9 +27,6 @@ public:
         get()->dwNoAnswerTimeout = seconds;
         return *this;
     }
-
-private:
-    std::vector<uint8_t> buffer_;
 };
 
 class PredictiveDialTest : public TapiFixture {

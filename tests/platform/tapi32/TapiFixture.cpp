@@ -142,6 +142,16 @@ LINECALLSTATUS TapiFixture::status(HCALL call)
     return s;
 }
 
+HCALL TapiFixture::announcedCall(HLINEAPP app)
+{
+    HCALL call = 0;
+    for (const Msg &m : drain(app))
+        if (m.id == LINE_APPNEWCALL)
+            call = HCALL(m.p2);
+    EXPECT_NE(0u, call) << "no call was announced";
+    return call;
+}
+
 LINECALLINFO TapiFixture::info(HCALL call)
 {
     LINECALLINFO i{};

@@ -57,6 +57,9 @@ protected:
 
     /// Call state and features from lineGetCallStatus.
     LINECALLSTATUS status(HCALL call);
+    /// The handle of the call LINE_APPNEWCALL announced to `app` (other
+    /// messages drained).
+    HCALL announcedCall(HLINEAPP app);
     DWORD state(HCALL call) { return status(call).dwCallState; }
     /// The fixed part of a call's information.
     LINECALLINFO info(HCALL call);

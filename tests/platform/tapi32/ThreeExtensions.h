@@ -21,15 +21,7 @@ protected:
     }
 
     /// The handle LINE_APPNEWCALL announced (other messages drained).
-    HCALL announced(int i)
-    {
-        HCALL call = 0;
-        for (const Msg &m : drain(apps[i]))
-            if (m.id == LINE_APPNEWCALL)
-                call = HCALL(m.p2);
-        EXPECT_NE(0u, call);
-        return call;
-    }
+    HCALL announced(int i) { return announcedCall(apps[i]); }
 
     /// Extension `from` calls extension `to` (0..2), which answers; answers
     /// both handles with every message drained.
