@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 
 namespace win::test {
@@ -69,8 +70,13 @@ TEST_F(ShellTest, StockFontsAndTheirVariants)
 {
     const QFont variable = GetStockFont(StockFont::AnsiVariable);
     const QFont fixed = GetStockFont(StockFont::AnsiFixed);
-    EXPECT_FALSE(QFontInfo(variable).fixedPitch());
-    EXPECT_TRUE(QFontInfo(fixed).fixedPitch());
+    // Fixed pitch is judged by the glyphs: whatever fonts the machine has,
+    // every printable character of the fixed font is as wide as '0'.
+    const QFontMetricsF fixedMetrics(fixed);
+    for (char c = 0x20; c < 0x7F; ++c)
+        EXPECT_DOUBLE_EQ(fixedMetrics.horizontalAdvance(QLatin1Char(c)), fixedMetrics.horizontalAdvance('0')) << c;
+    const QFontMetricsF variableMetrics(variable);
+    EXPECT_NE(variableMetrics.horizontalAdvance("iiii"), variableMetrics.horizontalAdvance("WWWW"));
 
     const QFont bold = BoldFont(variable);
     EXPECT_EQ(bold.weight(), QFont::Bold);
