@@ -3,6 +3,8 @@
 #include "tapi32/ApiSupport.h"
 #include "tapi32/InputStruct.h"
 
+#include <chrono>
+
 namespace tapi32 {
 
 const SideErrors kLineErrors{false,
@@ -87,19 +89,28 @@ LONG fetchMessage(const SideErrors &e, DWORD handle, LINEMESSAGE *message, DWORD
     }
     if (!message)
         return e.invalPointer;
-    QueuedMessage m;
-    switch (queue->pop(m, timeoutMs)) {
-    case MessageQueue::Fetch::TimedOut:
-        return e.operationFailed;
-    case MessageQueue::Fetch::Closed:
-        return e.invalAppHandle;
-    case MessageQueue::Fetch::Ok:
-        break;
+    // A discarded reply does not end the wait: the time-out covers the whole fetch.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        DWORD wait = timeoutMs;
+        if (timeoutMs != INFINITE) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            wait = left.count() > 0 ? DWORD(left.count()) : 0;
+        }
+        QueuedMessage m;
+        switch (queue->pop(m, wait)) {
+        case MessageQueue::Fetch::TimedOut:
+            return e.operationFailed;
+        case MessageQueue::Fetch::Closed:
+            return e.invalAppHandle;
+        case MessageQueue::Fetch::Ok:
+            break;
+        }
+        if (m.onFetch && !m.onFetch(m.msg))
+            continue;
+        *message = m.msg;
+        return 0;
     }
-    if (m.onFetch)
-        m.onFetch();
-    *message = m.msg;
-    return 0;
 }
 
 bool validApp(const SideErrors &e, DWORD handle)

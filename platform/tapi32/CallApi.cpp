@@ -7,6 +7,7 @@
 #include "tapi32/InputStruct.h"
 #include "tapi32/StructWriter.h"
 
+#include <algorithm>
 #include <cstddef>
 
 using namespace tapi32;
@@ -257,7 +258,7 @@ LONG WINAPI lineSetAppSpecific(HCALL hCall, DWORD dwAppSpecific)
         return call.done(f);
     LegId leg = 0;
     PendingRequest ignored;
-    if (LONG r = resolveCall(hCall, true, leg, ignored))
+    if (LONG r = resolveCall(hCall, true, leg, ignored, true))
         return call.done(r);
     exchangeOf().modify([&](Switchboard &b) { b.setAppSpecific(leg, dwAppSpecific); });
     return call.done(0);
@@ -278,6 +279,10 @@ LONG WINAPI lineSetCallPrivilege(HCALL hCall, DWORD dwCallPrivilege)
         return call.done(LINEERR_INVALCALLPRIVILEGE);
     if (c->privilege == dwCallPrivilege)
         return call.done(0);
+    // A live call keeps at least one owner.
+    const bool soleOwner = c->privilege == LINECALLPRIVILEGE_OWNER && reg.holders(c->leg).first == 1;
+    if (soleOwner && !callIdle(c->leg))
+        return call.done(LINEERR_INVALCALLSTATE);
     c->privilege = dwCallPrivilege;
     reg.announceHolders(c->leg,
                         dwCallPrivilege == LINECALLPRIVILEGE_OWNER
@@ -300,7 +305,7 @@ LONG WINAPI lineDeallocateCall(HCALL hCall)
         return call.done(LINEERR_INVALCALLHANDLE);
     // The sole owner of a live call must drop it first.
     const bool soleOwner = c->privilege == LINECALLPRIVILEGE_OWNER && reg.holders(c->leg).first == 1;
-    if (soleOwner && exchangeOf().legState(c->leg) != LINECALLSTATE_IDLE)
+    if (soleOwner && !callIdle(c->leg))
         return call.done(LINEERR_INVALCALLSTATE);
     reg.removeCall(hCall, false);
     return call.done(0);
@@ -356,6 +361,11 @@ LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus)
     if (!status)
         return call.done(LINEERR_INVALCALLHANDLE);
     status->set(offsetof(LINECALLSTATUS, dwCallPrivilege), c->privilege);
+    // The features say what this application may do: a monitor controls nothing.
+    if (c->privilege != LINECALLPRIVILEGE_OWNER) {
+        status->set(offsetof(LINECALLSTATUS, dwCallFeatures), 0);
+        status->set(offsetof(LINECALLSTATUS, dwCallFeatures2), 0);
+    }
     return call.done(writeStruct(lpCallStatus, *status, fixedSize(Struct::LineCallStatus, open->version),
                                  call.fault().extraNeededSize));
 }
@@ -369,7 +379,7 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLI
         return call.done(f);
     Registry &reg = runtime().registry();
     std::lock_guard lock(reg.mutex);
-    const LineOpenRecord *open = reg.line(hLine);
+    LineOpenRecord *open = reg.line(hLine);
     if (!open)
         return call.done(LINEERR_INVALLINEHANDLE);
     if (dwSelect != LINECALLSELECT_LINE && dwSelect != LINECALLSELECT_ADDRESS)
@@ -387,12 +397,23 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLI
         return call.done(LINEERR_INVALPOINTER);
     if (lpCallList->dwTotalSize < sizeof(LINECALLLIST))
         return call.done(LINEERR_STRUCTURETOOSMALL);
+    // Handles made for an earlier list that could not carry them come first.
+    std::erase_if(open->unlisted, [&](HCALL h) { return !reg.call(h); });
     std::vector<HCALL> handles;
+    for (HCALL h : open->unlisted) {
+        const LegId leg = reg.call(h)->leg;
+        if (!address || exchangeOf().inspect([&](const Switchboard &b) {
+                const exchange::Leg *l = b.leg(leg);
+                return l && l->address() == *address;
+            }))
+            handles.push_back(h);
+    }
     for (LegId leg : *legs) {
         if (reg.callOf(hLine, leg))
             continue;
         if (HCALL h = reg.addCall(*open, leg, LINECALLPRIVILEGE_MONITOR)) {
             handles.push_back(h);
+            open->unlisted.push_back(h);
             reg.announceHolders(leg, LINECALLINFOSTATE_NUMMONITORS, h);
         }
     }
@@ -400,7 +421,10 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLI
     fixed.dwCallsNumEntries = static_cast<DWORD>(handles.size());
     exchange::VarStruct list = exchange::VarStruct::of(fixed);
     list.addBytes(offsetof(LINECALLLIST, dwCallsSize), handles.data(), handles.size() * sizeof(HCALL));
-    return call.done(writeStruct(lpCallList, list, sizeof(LINECALLLIST), call.fault().extraNeededSize));
+    const LONG r = writeStruct(lpCallList, list, sizeof(LINECALLLIST), call.fault().extraNeededSize);
+    if (r == 0 && lpCallList->dwCallsSize == handles.size() * sizeof(HCALL))
+        std::erase_if(open->unlisted, [&](HCALL h) { return std::ranges::find(handles, h) != handles.end(); });
+    return call.done(r);
 }
 
 } // extern "C"

@@ -9,9 +9,13 @@ namespace tapi32 {
 using exchange::LegId;
 using exchange::Switchboard;
 
-/// Resolves a call handle for an operation: answers 0 with its leg and a
-/// pending request for its holder, or the handle or privilege error.
-LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pending)
+bool callIdle(LegId leg)
+{
+    const DWORD state = exchangeOf().legState(leg);
+    return state == 0 || state == LINECALLSTATE_IDLE;
+}
+
+LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pending, bool anyState)
 {
     Registry &reg = runtime().registry();
     std::lock_guard lock(reg.mutex);
@@ -25,6 +29,8 @@ LONG resolveCall(HCALL hCall, bool ownerOnly, LegId &leg, PendingRequest &pendin
     pending.line = c->line;
     if (const LineOpenRecord *open = reg.line(c->line))
         pending.device = open->device;
+    if (!anyState && callIdle(leg))
+        return LINEERR_INVALCALLSTATE;
     return 0;
 }
 
@@ -35,16 +41,20 @@ LONG ownedCall(ApiCall &call, HCALL hCall, LegId &leg, PendingRequest &pending)
     return resolveCall(hCall, true, leg, pending);
 }
 
-/// An asynchronous operation on a call the application owns.
 LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action)
 {
     LegId leg = 0;
     PendingRequest pending;
     if (LONG r = ownedCall(call, hCall, leg, pending))
         return call.done(r);
+    // The handle was valid when the request was made: a call the exchange no
+    // longer acts on has gone idle, which is a matter of state.
+    auto checkState = [=](const Switchboard &b) {
+        const LONG r = check(b, leg);
+        return r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCALLSTATE) : r;
+    };
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
-        return exchangeOf().request(
-            tag, [=](const Switchboard &b) { return check(b, leg); }, [=](Switchboard &b) { action(b, leg); });
+        return exchangeOf().request(tag, checkState, [=](Switchboard &b) { action(b, leg); });
     }));
 }
 

@@ -16,9 +16,14 @@ namespace tapi32 {
 using CallCheck = std::function<LONG(const exchange::Switchboard &, exchange::LegId)>;
 using CallAction = std::function<void(exchange::Switchboard &, exchange::LegId)>;
 
+/// Whether a call has ended: idle, or no longer known to the exchange.
+bool callIdle(exchange::LegId leg);
+
 /// Resolves a call handle for an operation: answers 0 with its leg and a
-/// pending request for its holder, or the handle or privilege error.
-LONG resolveCall(HCALL hCall, bool ownerOnly, exchange::LegId &leg, PendingRequest &pending);
+/// pending request for its holder, or the handle or privilege error. A handle
+/// stays valid after its call went idle; operations on it then answer
+/// LINEERR_INVALCALLSTATE, unless `anyState` (those that work in every state).
+LONG resolveCall(HCALL hCall, bool ownerOnly, exchange::LegId &leg, PendingRequest &pending, bool anyState = false);
 
 /// The first steps of a request on a call the application must own: an
 /// injected immediate fault, then the handle and its privilege. Answers 0

@@ -12,6 +12,19 @@ using exchange::Conferences;
 using exchange::LegId;
 using exchange::Switchboard;
 
+namespace {
+
+/// Whether a leg is a call on a line device.
+bool onDevice(LegId leg, DWORD device)
+{
+    return exchangeOf().inspect([&](const Switchboard &b) {
+        const exchange::Leg *l = b.leg(leg);
+        return l && l->line() == device;
+    });
+}
+
+} // namespace
+
 extern "C" {
 
 LONG WINAPI lineSetupConferenceW(HCALL hCall, HLINE hLine, LPHCALL lphConfCall, LPHCALL lphConsultCall,
@@ -110,10 +123,19 @@ LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
             exchangeOf().inspect([&](const Switchboard &b) { return b.conferenceOf(c->leg); });
         if (legs.empty())
             return call.done(LINEERR_NOCONFERENCE);
-        // The application's own handles, the conference call first.
-        for (LegId leg : legs)
-            if (HCALL h = reg.callOf(c->line, leg))
+        // The conference call first, then its parties; the application
+        // becomes a monitor of those it holds no handle for yet.
+        const LineOpenRecord *open = reg.line(c->line);
+        for (LegId leg : legs) {
+            HCALL h = reg.callOf(c->line, leg);
+            if (!h && open && onDevice(leg, open->device)) {
+                h = reg.addCall(*open, leg, LINECALLPRIVILEGE_MONITOR);
+                if (h)
+                    reg.announceHolders(leg, LINECALLINFOSTATE_NUMMONITORS, h);
+            }
+            if (h)
                 handles.push_back(h);
+        }
     }
     LINECALLLIST fixed{};
     fixed.dwCallsNumEntries = DWORD(handles.size());

@@ -4,6 +4,9 @@
 
 #include <exchange/Exchange.h>
 
+#include <algorithm>
+#include <optional>
+
 namespace tapi32 {
 
 using exchange::Event;
@@ -61,50 +64,45 @@ void Dispatcher::deliver(const std::vector<Event> &events)
 
 void Dispatcher::requestDone(const Event &e)
 {
-    auto it = registry_.pending.find(e.requestId);
-    if (it == registry_.pending.end()) {
-        // The requester is gone (shut down or closed): calls it created have
-        // nobody to own them.
+    auto releaseNew = [&] {
         for (exchange::LegId leg : e.newLegs)
             registry_.exchange().modify([&](exchange::Switchboard &b) { b.release(leg, true); });
+    };
+    auto it = registry_.pending.find(e.requestId);
+    if (it == registry_.pending.end()) {
+        // The request was withdrawn (its line or phone closed, its
+        // application shut down): calls it created have nobody to own them.
+        releaseNew();
         return;
     }
     const PendingRequest p = it->second;
     registry_.pending.erase(it);
+    if (!registry_.requesterOpen(p)) {
+        // Closed while the request was being registered.
+        releaseNew();
+        return;
+    }
+    LONG result = e.result;
     std::vector<HCALL> created;
-    const LineOpenRecord *open = registry_.line(p.line);
+    const LineOpenRecord *open = p.phone ? nullptr : registry_.line(p.line);
     for (exchange::LegId leg : e.newLegs) {
-        const HCALL h = open && e.result == 0 ? registry_.addCall(*open, leg, LINECALLPRIVILEGE_OWNER) : 0;
+        const HCALL h = open && result == 0 ? registry_.addCall(*open, leg, LINECALLPRIVILEGE_OWNER) : 0;
         if (!h)
             registry_.exchange().modify([&](exchange::Switchboard &b) { b.release(leg, true); });
         created.push_back(h);
     }
-    // Out-parameters are written when the application fetches the reply,
-    // and only while it still holds the handles.
-    std::function<void()> onFetch;
-    if (!created.empty()) {
-        onFetch = [reg = &registry_, p, created] {
-            std::lock_guard lock(reg->mutex);
-            for (size_t i = 0; i < created.size() && i < 2; ++i) {
-                const CallRecord *c = reg->call(created[i]);
-                if (p.outCalls[i] && c && c->app == p.app)
-                    *p.outCalls[i] = created[i];
-            }
-        };
-    } else if (p.outText && e.outText && e.result == 0) {
-        // Text with its terminating null, in the application's buffer whose
-        // size was checked when the request was made.
-        onFetch = [p, text = *e.outText + u'\0'] {
-            writeStruct(p.outText, varString(STRINGFORMAT_UNICODE, text.data(), text.size() * sizeof(char16_t)),
-                        sizeof(VARSTRING));
-        };
+    // A call that ended before it could be handed over leaves nothing to
+    // report: the request fails rather than succeed without its handle.
+    if (result == 0 && std::find(created.begin(), created.end(), HCALL(0)) != created.end()) {
+        for (HCALL &h : created) {
+            if (h)
+                registry_.removeCall(h, true);
+            h = 0;
+        }
+        result = LINEERR_OPERATIONFAILED;
     }
-    if (p.outValue && e.outValue && e.result == 0)
-        onFetch = [p, value = *e.outValue] { *p.outValue = value; };
-    if (p.outStruct && p.outAnswer && e.result == 0)
-        onFetch = [p] { writeStruct(p.outStruct, *p.outAnswer, DWORD(p.outAnswer->fixed.size())); };
-    registry_.post(p.app, 0, p.phone ? PHONE_REPLY : LINE_REPLY, 0, e.requestId, static_cast<DWORD>(e.result), 0,
-                   std::move(onFetch));
+    registry_.post(p.app, 0, p.phone ? PHONE_REPLY : LINE_REPLY, 0, e.requestId, static_cast<DWORD>(result), 0,
+                   replyWriter(p, e, result, created));
     if (open) {
         for (size_t i = 0; i < e.newLegs.size(); ++i)
             if (created[i])
@@ -113,6 +111,47 @@ void Dispatcher::requestDone(const Event &e)
                     return l ? l->address() : DWORD(0);
                 }));
     }
+}
+
+std::function<bool(LINEMESSAGE &)> Dispatcher::replyWriter(const PendingRequest &p, const Event &e, LONG result,
+                                                           const std::vector<HCALL> &created)
+{
+    // Out-parameters are written when the application fetches the reply, and
+    // only while the requester still has the line (phone) open; otherwise the
+    // reply is withdrawn. The text buffer's size was checked when the request
+    // was made.
+    std::optional<std::u16string> text;
+    if (p.outText && e.outText && result == 0)
+        text = *e.outText + u'\0';
+    std::optional<DWORD> value;
+    if (p.outValue && e.outValue && result == 0)
+        value = *e.outValue;
+    const bool answer = p.outStruct && p.outAnswer && result == 0;
+    return [reg = &registry_, p, created, text, value, answer](LINEMESSAGE &m) {
+        std::lock_guard lock(reg->mutex);
+        if (!reg->requesterOpen(p))
+            return false;
+        bool written = true;
+        for (size_t i = 0; i < created.size() && i < 2; ++i) {
+            if (!p.outCalls[i])
+                continue;
+            const CallRecord *c = reg->call(created[i]);
+            if (c && c->app == p.app)
+                *p.outCalls[i] = created[i];
+            else
+                written = false;
+        }
+        if (!written && m.dwParam2 == 0)
+            m.dwParam2 = static_cast<DWORD>(LINEERR_OPERATIONFAILED);
+        if (text)
+            writeStruct(p.outText, varString(STRINGFORMAT_UNICODE, text->data(), text->size() * sizeof(char16_t)),
+                        sizeof(VARSTRING));
+        if (value)
+            *p.outValue = *value;
+        if (answer)
+            writeStruct(p.outStruct, *p.outAnswer, DWORD(p.outAnswer->fixed.size()));
+        return true;
+    };
 }
 
 void Dispatcher::monitorsOf(const LineOpenRecord &creator, exchange::LegId leg, DWORD address)
@@ -131,11 +170,24 @@ void Dispatcher::monitorsOf(const LineOpenRecord &creator, exchange::LegId leg, 
 
 void Dispatcher::newCallOnLine(const Event &e)
 {
+    // A call the applications did not ask for has one owner: of the opens
+    // that own calls of its media mode, the most recent one (no priority list
+    // is kept, so every application ranks alike). Every other open that
+    // monitors the line sees the call as a monitor.
+    HLINE owner = 0;
+    uint64_t newest = 0;
+    for (const auto &[h, open] : registry_.lines) {
+        if (open.device == e.device && (open.privileges & LINECALLPRIVILEGE_OWNER) && (open.mediaModes & e.mediaMode) &&
+            open.order > newest) {
+            owner = h;
+            newest = open.order;
+        }
+    }
     for (auto &[h, open] : registry_.lines) {
         if (open.device != e.device)
             continue;
         DWORD privilege = 0;
-        if ((open.privileges & LINECALLPRIVILEGE_OWNER) && (open.mediaModes & e.mediaMode))
+        if (h == owner)
             privilege = LINECALLPRIVILEGE_OWNER;
         else if (open.privileges & LINECALLPRIVILEGE_MONITOR)
             privilege = LINECALLPRIVILEGE_MONITOR;

@@ -10,6 +10,9 @@
 
 #include <exchange/Events.h>
 
+#include <functional>
+#include <vector>
+
 namespace tapi32 {
 
 class Dispatcher final : public exchange::EventSink {
@@ -20,6 +23,10 @@ public:
 
 private:
     void requestDone(const exchange::Event &e);
+    /// What fetching a request's reply does: checks that the requester still
+    /// has its line (phone) open and writes the out-parameters.
+    std::function<bool(LINEMESSAGE &)> replyWriter(const PendingRequest &p, const exchange::Event &e, LONG result,
+                                                   const std::vector<HCALL> &created);
     void newCallOnLine(const exchange::Event &e);
     void callEvent(const exchange::Event &e, DWORD message, DWORD_PTR p1, DWORD_PTR p2);
     void lineState(const exchange::Event &e);

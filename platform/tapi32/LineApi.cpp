@@ -164,6 +164,7 @@ LONG WINAPI lineOpenW(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWOR
     open.privileges = privileges;
     open.mediaModes = (privileges & LINECALLPRIVILEGE_OWNER) ? dwMediaModes : 0;
     open.instance = dwCallbackInstance;
+    open.order = ++reg.lineOpens;
     for (const auto &[h, other] : reg.lines)
         if (other.device == dwDeviceID && (other.lineStates & LINEDEVSTATE_OPEN))
             reg.post(other.app, h, LINE_LINEDEVSTATE, other.instance, LINEDEVSTATE_OPEN, 0, 0);

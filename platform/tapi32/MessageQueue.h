@@ -13,10 +13,12 @@
 namespace tapi32 {
 
 /// One queued message. onFetch runs when the message is fetched, before the
-/// fetch returns: it writes the out-parameters of a reply.
+/// fetch returns: it writes the out-parameters of a reply and may correct the
+/// message; when it answers false the message is discarded unseen (a reply
+/// whose line or phone was closed meanwhile).
 struct QueuedMessage {
     LINEMESSAGE msg{};
-    std::function<void()> onFetch;
+    std::function<bool(LINEMESSAGE &)> onFetch;
 };
 
 class MessageQueue {

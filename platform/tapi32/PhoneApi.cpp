@@ -28,6 +28,7 @@ LONG resolvePhone(HPHONE hPhone, bool ownerOnly, PendingRequest &pending)
         return PHONEERR_NOTOWNER;
     pending.app = open->app;
     pending.phone = true;
+    pending.phoneHandle = hPhone;
     pending.device = open->device;
     return 0;
 }

@@ -52,7 +52,7 @@ PhoneOpenRecord *Registry::phoneOpen(HPHONE handle)
 }
 
 void Registry::post(DWORD app, DWORD hDevice, DWORD message, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2,
-                    DWORD_PTR p3, std::function<void()> onFetch)
+                    DWORD_PTR p3, std::function<bool(LINEMESSAGE &)> onFetch)
 {
     auto it = apps.find(app);
     if (it == apps.end())
@@ -133,12 +133,23 @@ void Registry::removeCall(HCALL handle, bool dropIfSoleOwner)
         0);
 }
 
+bool Registry::requesterOpen(const PendingRequest &p) const
+{
+    if (p.phone) {
+        auto it = phones.find(p.phoneHandle);
+        return it != phones.end() && it->second.app == p.app;
+    }
+    auto it = lines.find(p.line);
+    return it != lines.end() && it->second.app == p.app;
+}
+
 void Registry::closeLine(HLINE handle)
 {
     auto it = lines.find(handle);
     if (it == lines.end())
         return;
     const LineOpenRecord open = it->second;
+    std::erase_if(pending, [&](const auto &p) { return !p.second.phone && p.second.line == handle; });
     std::vector<HCALL> mine;
     for (const auto &[h, c] : calls)
         if (c.line == handle)
@@ -158,6 +169,7 @@ void Registry::closePhone(HPHONE handle)
         return;
     const PhoneOpenRecord open = it->second;
     phones.erase(it);
+    std::erase_if(pending, [&](const auto &p) { return p.second.phone && p.second.phoneHandle == handle; });
     const DWORD state = open.privilege == PHONEPRIVILEGE_OWNER ? PHONESTATE_OWNER : PHONESTATE_MONITORS;
     for (const auto &[h, other] : phones)
         if (other.device == open.device && (other.phoneStates & state))
@@ -175,6 +187,7 @@ void Registry::forceClose(DWORD device, bool phone)
             const PhoneOpenRecord &open = phones.at(h);
             post(open.app, h, PHONE_CLOSE, open.instance, 0, 0, 0);
             phones.erase(h);
+            std::erase_if(pending, [&](const auto &p) { return p.second.phone && p.second.phoneHandle == h; });
         }
         return;
     }
@@ -192,6 +205,7 @@ void Registry::forceClose(DWORD device, bool phone)
         for (HCALL c : mine)
             removeCall(c, true);
         lines.erase(h);
+        std::erase_if(pending, [&](const auto &p) { return !p.second.phone && p.second.line == h; });
     }
 }
 

@@ -42,6 +42,10 @@ struct LineOpenRecord {
     DWORD_PTR instance = 0;
     DWORD lineStates = 0; // lineSetStatusMessages filters
     DWORD addressStates = 0;
+    uint64_t order = 0; // opens of all lines are numbered in the order they happened
+    // Monitor handles lineGetNewCalls created whose list was too small to
+    // carry them: the next lineGetNewCalls lists them.
+    std::vector<HCALL> unlisted;
 };
 
 struct CallRecord {
@@ -65,13 +69,16 @@ struct PhoneOpenRecord {
 };
 
 /// Where the outcome of a request goes: the requester and the out-parameters
-/// to write when it fetches the reply.
+/// to write when it fetches the reply. A request belongs to the open line
+/// (phone) it was made through: closing that open withdraws the request, and
+/// its reply is never delivered.
 struct PendingRequest {
     DWORD id = 0;
     DWORD app = 0;
     bool phone = false;
-    HLINE line = 0;   // the line new calls appear on
-    DWORD device = 0; // its device
+    HLINE line = 0;         // the line the request was made through; new calls appear on it
+    HPHONE phoneHandle = 0; // the phone a phone request was made through
+    DWORD device = 0;       // its device
     LPHCALL outCalls[2] = {nullptr, nullptr};
     LPVARSTRING outText = nullptr; // receives a text answer (a park address)
     LPDWORD outValue = nullptr;    // receives a number answer (a completion id)
@@ -97,6 +104,7 @@ public:
     std::unordered_map<HPHONE, PhoneOpenRecord> phones;
     std::unordered_map<DWORD, PendingRequest> pending;
     std::unordered_map<exchange::LegId, std::vector<HCALL>> legCalls; // call handles per leg
+    uint64_t lineOpens = 0;                                           // the number of the last line open
 
     /// A new handle value, unused by any handle of any kind.
     DWORD newHandle();
@@ -110,7 +118,7 @@ public:
 
     /// Queues a message for an application.
     void post(DWORD app, DWORD hDevice, DWORD message, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2, DWORD_PTR p3,
-              std::function<void()> onFetch = {});
+              std::function<bool(LINEMESSAGE &)> onFetch = {});
 
     /// Gives an open line a handle to a leg (the exchange keeps the leg
     /// while handles exist). Answers 0 when the leg is gone.
@@ -124,10 +132,15 @@ public:
     std::pair<DWORD, DWORD> holders(exchange::LegId leg) const;
     /// Tells every handle holder of a leg that its owner or monitor count changed.
     void announceHolders(exchange::LegId leg, DWORD infoStates, HCALL except);
+    /// Whether the line (phone) a request was made through is still open by
+    /// its requester: its reply may be delivered.
+    bool requesterOpen(const PendingRequest &p) const;
     /// Closes an open line: its calls are given up (sole owners drop live
-    /// calls) and other openers of the device hear LINEDEVSTATE_CLOSE.
+    /// calls), its outstanding requests withdrawn, and other openers of the
+    /// device hear LINEDEVSTATE_CLOSE.
     void closeLine(HLINE handle);
-    /// Closes an open phone; other openers hear of the owner/monitor change.
+    /// Closes an open phone, withdrawing its outstanding requests; other
+    /// openers hear of the owner/monitor change.
     void closePhone(HPHONE handle);
     /// The provider closed a device: every open of it hears LINE_CLOSE
     /// (PHONE_CLOSE) and its handles become invalid.

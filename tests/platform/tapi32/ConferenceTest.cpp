@@ -14,6 +14,12 @@ protected:
     void conferenceOfThree()
     {
         std::tie(a, b) = connect(0, 1);
+        conferenceWithThird();
+    }
+
+    /// 201, talking to 202 on call `a`, conferences 203 in.
+    void conferenceWithThird()
+    {
         const LONG id = lineSetupConferenceW(a, 0, &conf, &consult, 3, nullptr);
         EXPECT_EQ(0, reply(apps[0], id));
         drain(apps[0]);
@@ -95,6 +101,31 @@ TEST_F(ConferenceTest, ThreePartiesAreRelatedAndOneCanBeRemoved)
     drain(apps[0]);
     EXPECT_EQ(DWORD(LINECALLSTATE_IDLE), state(conf));
     EXPECT_EQ(DWORD(LINECALLSTATE_CONNECTED), state(a));
+}
+
+TEST_F(ConferenceTest, RelatedCallsMakeTheAskerAMonitorOfPartiesItDidNotHold)
+{
+    // An observer of 201 that took a handle to the first call only.
+    const HLINEAPP observer = lineApp(u"Observer");
+    const HLINE observed = openLine(observer, 0, LINECALLPRIVILEGE_NONE, 0);
+    std::tie(a, b) = connect(0, 1);
+    std::vector<uint8_t> buffer(256);
+    auto *list = reinterpret_cast<LINECALLLIST *>(buffer.data());
+    list->dwTotalSize = DWORD(buffer.size());
+    ASSERT_EQ(0, lineGetNewCalls(observed, 0, LINECALLSELECT_LINE, list));
+    ASSERT_EQ(1u, list->dwCallsNumEntries);
+    HCALL first = 0;
+    std::memcpy(&first, buffer.data() + list->dwCallsOffset, sizeof first);
+    drain(apps[0]);
+    conferenceWithThird();
+
+    const std::vector<HCALL> calls = related(first);
+    ASSERT_EQ(3u, calls.size());
+    EXPECT_EQ(first, calls[1]);
+    for (HCALL call : calls)
+        EXPECT_EQ(DWORD(LINECALLPRIVILEGE_MONITOR), status(call).dwCallPrivilege);
+    EXPECT_EQ(DWORD(LINECALLSTATE_CONNECTED), state(calls[0]));
+    EXPECT_EQ(calls, related(first)); // no second set of handles
 }
 
 TEST_F(ConferenceTest, AddingAPartyPutsTheConferenceOnHoldUntilItJoins)
