@@ -103,11 +103,12 @@ DWORD CTapiAddress::PickupOrUnpark(CTapiCall **call, const std::function<LONG(LP
         *call = nullptr;
     // TAPI writes the handle when the reply is delivered, which may be after this wait gave up.
     auto handle = std::make_shared<HCALL>(0);
+    const HLINE openAs = line_->GetLineHandle();
     const DWORD result = TapiResult(issue(handle.get()));
     CTapiConnection *connection = line_->GetConnection();
     connection->AddRequest(result, handle);
     if (connection->WaitForReply(result, kTapiReplyTimeout) == 0) {
-        CTapiCall *attached = line_->AttachCall(*handle);
+        CTapiCall *attached = line_->AttachCallOpenAs(*handle, openAs);
         if (call)
             *call = attached;
     }
@@ -278,7 +279,8 @@ bool CTapiAddress::IsAgentSupported()
     if (line_->IsOpen()) {
         const DWORD result =
             TapiResult(lineGetAgentStatusW(line_->GetLineHandle(), addressId_, probe->As<LINEAGENTSTATUS>()));
-        connection->AddRequest(result, probe);
+        // A probe is the program's own question, not a request the user waits for.
+        connection->AddRequest(result, probe, CTapiRequestKind::Probe);
         return result != LINEERR_OPERATIONUNAVAIL;
     }
     HLINE temporary = 0;
@@ -286,7 +288,7 @@ bool CTapiAddress::IsAgentSupported()
                   kTapiNoInstance, LINECALLPRIVILEGE_NONE, LINEMEDIAMODE_UNKNOWN, nullptr) != 0)
         return false;
     const DWORD result = TapiResult(lineGetAgentStatusW(temporary, addressId_, probe->As<LINEAGENTSTATUS>()));
-    auto entry = connection->AddRequest(result, probe);
+    auto entry = connection->AddRequest(result, probe, CTapiRequestKind::Probe);
     // Nobody waits for this reply: a reply already stored decides, otherwise the request
     // counts as not refused.
     DWORD outcome = result;

@@ -15,9 +15,15 @@ void CTapiCache::Clear()
 
 std::shared_ptr<CTapiBuffer> CTapiCache::Fetch(bool force, const Options &options, const TapiFetchCall &call)
 {
-    auto current = Get();
-    if (current && !force)
-        return current;
+    std::shared_ptr<CTapiBuffer> current;
+    std::uint64_t ticket;
+    {
+        std::lock_guard lock(mutex_);
+        current = block_;
+        if (current && !force)
+            return current;
+        ticket = ++started_;
+    }
     std::shared_ptr<CTapiBuffer> answer;
     const DWORD result = TapiFetchGrowing(current ? current->size() : options.initialSize, call, options.codes, answer);
     if (result != 0) {
@@ -31,6 +37,11 @@ std::shared_ptr<CTapiBuffer> CTapiCache::Fetch(bool force, const Options &option
     if (options.zeroTail)
         answer->ZeroTail();
     std::lock_guard lock(mutex_);
-    block_ = answer;
+    // Of two fetches that overlap, the one asked later holds the newer answer: an older
+    // answer that comes back last does not replace it.
+    if (ticket > published_) {
+        block_ = answer;
+        published_ = ticket;
+    }
     return answer;
 }

@@ -3,6 +3,7 @@
 
 #include "CTapiBuffer.h"
 
+#include <cstdint>
 #include <mutex>
 
 /// A cached TAPI structure of an object (capabilities, status, call information).
@@ -32,9 +33,11 @@ public:
     void Clear();
 
 private:
-    // Guards block_; a leaf lock, never held while TAPI is called.
+    // Guards block_, started_ and published_; a leaf lock, never held while TAPI is called.
     mutable std::mutex mutex_;
     std::shared_ptr<CTapiBuffer> block_;
+    std::uint64_t started_ = 0;   // fetches begun, numbering them in the order they asked
+    std::uint64_t published_ = 0; // the number of the fetch whose answer block_ holds
 };
 
 #endif

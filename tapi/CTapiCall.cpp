@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -25,10 +26,28 @@ CTapiCall::CTapiCall() = default;
 
 CTapiCall::~CTapiCall()
 {
+    Release();
+}
+
+void CTapiCall::Release()
+{
     if (line_ && GetCallHandle() != 0) {
         Drop();
         DeallocateHandle();
     }
+}
+
+bool CTapiCall::WaitAnnounced(DWORD milliseconds)
+{
+    if (announced_.IsSet())
+        return true;
+    if (announceBudget_ == kNoBudgetYet)
+        announceBudget_ = milliseconds;
+    const auto start = std::chrono::steady_clock::now();
+    const bool announced = announced_.WaitFor(announceBudget_);
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    announceBudget_ = announced ? announceBudget_ - std::min<DWORD>(announceBudget_, static_cast<DWORD>(spent.count())) : 0;
+    return announced;
 }
 
 void CTapiCall::Init(CTapiLine *line, HCALL call)
@@ -82,7 +101,8 @@ DWORD CTapiCall::GetCallState()
     const DWORD state = status ? status->dwCallState : LINECALLSTATE_UNKNOWN;
     // A LINE_CALLSTATE that arrived meanwhile wins over what was read.
     DWORD expected = 0;
-    lastState_.compare_exchange_strong(expected, state);
+    if (lastState_.compare_exchange_strong(expected, state) && status)
+        staleReportsLeft_ = kMaxStaleReports;
     return lastState_.load();
 }
 
@@ -109,6 +129,8 @@ DWORD CTapiCall::Deallocate()
 
 bool CTapiCall::WaitForFeatures(DWORD features, DWORD milliseconds)
 {
+    // The pump may let the call go (it goes idle, its line closes); it lives until this returns.
+    const CTapiCallPtr self = Ref();
     auto hasFeatures = [this, features] {
         auto status = GetCallStatus();
         return status && (status->dwCallFeatures & features) == features;
@@ -201,6 +223,7 @@ DWORD CTapiCall::Park(DWORD parkMode, LPCWSTR directedAddress, void *buffer, DWO
     address->dwStringSize = 0;
     if (buffer)
         std::memset(buffer, 0, bufferSize);
+    const CTapiCallPtr self = Ref();
     const DWORD result = TapiResult(lineParkW(GetCallHandle(), parkMode, directedAddress, address));
     // The VARSTRING is written when the reply is delivered; it lives as long as the request.
     CTapiConnection *connection = line_->GetConnection();
@@ -224,15 +247,19 @@ DWORD CTapiCall::IssueCreatingCalls(const std::function<LONG(LPHCALL, LPHCALL)> 
         *second = nullptr;
     // TAPI writes the handles when the reply is delivered, possibly after this wait gave up.
     auto handles = std::make_shared<std::array<HCALL, 2>>();
+    // The wait pumps messages, during which this call may be let go and the line closed.
+    const CTapiCallPtr self = Ref();
+    CTapiLine *const line = line_;
+    const HLINE openAs = line->GetLineHandle();
     const DWORD result = TapiResult(issue(&(*handles)[0], &(*handles)[1]));
-    CTapiConnection *connection = line_->GetConnection();
+    CTapiConnection *connection = line->GetConnection();
     connection->AddRequest(result, handles);
     if (connection->WaitForReply(result, kTapiReplyTimeout) != 0)
         return result;
     if (first)
-        *first = line_->AttachCall((*handles)[0]);
+        *first = line->AttachCallOpenAs((*handles)[0], openAs);
     if (second)
-        *second = line_->AttachCall((*handles)[1]);
+        *second = line->AttachCallOpenAs((*handles)[1], openAs);
     return result;
 }
 
@@ -342,6 +369,16 @@ void CTapiCall::OnInfoChange(DWORD)
 
 void CTapiCall::OnStateChange(DWORD state, DWORD stateDetail, DWORD)
 {
+    if (staleReportsLeft_.load() > 0) {
+        // Reports queued before the status was read describe older states; the first
+        // one that agrees with the status now has caught up with it.
+        auto status = GetCallStatus();
+        if (status && status->dwCallState != state && --staleReportsLeft_ > 0) {
+            lastState_ = status->dwCallState;
+            return;
+        }
+        staleReportsLeft_ = 0;
+    }
     lastState_ = state;
     switch (state) {
     case LINECALLSTATE_IDLE:

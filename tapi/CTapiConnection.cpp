@@ -7,6 +7,8 @@
 #include "CTapiPhone.h"
 #include "TapiClock.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <system_error>
 #include <thread>
@@ -16,6 +18,35 @@ namespace {
 constexpr DWORD kLineMessageTimeoutMs = 5000;
 constexpr DWORD kRequestPurgeAgeMs = 5000;
 constexpr DWORD kThreadStopTimeoutMs = 5000;
+// An event thread whose fetch fails at once pauses before the next try, doubling the
+// pause from 1 ms up to this, so a failing queue does not keep a core busy.
+constexpr std::uint32_t kMaxFetchPauseMs = 128;
+
+// Paces the fetch loop of an event thread after failed fetches.
+class FetchBackoff {
+public:
+    explicit FetchBackoff(DWORD timeoutMs) : timeoutMs_(timeoutMs) {}
+
+    void Start() { started_ = std::chrono::steady_clock::now(); }
+
+    /// After a fetch: a success or a fetch that waited out its time-out goes on at
+    /// once; a fetch that failed without waiting pauses, longer each time in a row.
+    void After(DWORD result)
+    {
+        const auto waited = std::chrono::steady_clock::now() - started_;
+        if (result == 0 || (timeoutMs_ != INFINITE && waited >= std::chrono::milliseconds(timeoutMs_ / 2))) {
+            pauseMs_ = 0;
+            return;
+        }
+        pauseMs_ = pauseMs_ == 0 ? 1 : std::min(pauseMs_ * 2, kMaxFetchPauseMs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_));
+    }
+
+private:
+    const DWORD timeoutMs_;
+    std::chrono::steady_clock::time_point started_;
+    std::uint32_t pauseMs_ = 0;
+};
 
 HINSTANCE ModuleInstance()
 {
@@ -49,6 +80,16 @@ template <> const MessageIds &IdsOf<PHONEMESSAGE>()
 {
     static constexpr MessageIds ids{PHONE_REPLY, PHONE_CREATE, PHONE_REMOVE, PHONE_CLOSE};
     return ids;
+}
+
+// The handle a device is open with now (0 when closed).
+HLINE OpenHandleOf(const CTapiLine &line)
+{
+    return line.GetLineHandle();
+}
+HPHONE OpenHandleOf(const CTapiPhone &phone)
+{
+    return phone.GetPhoneHandle();
 }
 
 // The callback instance given to lineOpenW / phoneOpen names the device; 0 names none.
@@ -130,6 +171,9 @@ DWORD CTapiConnection::InitLineSide(LPCWSTR appName, DWORD version)
     if (!lineEvent_)
         return LINEERR_NOMEM;
 
+    // The event thread waits for the list until every initial line is in it, so a
+    // LINE_CREATE or LINE_REMOVE it fetches meanwhile finds the lines it refers to.
+    std::unique_lock listLock(lines_.Lock());
     auto thread = std::make_unique<EventThread>();
     try {
         thread->thread = std::thread([this, app, finished = thread->finished] {
@@ -175,6 +219,8 @@ DWORD CTapiConnection::InitPhoneSide(LPCWSTR appName, DWORD version)
     if (!phoneEvent_)
         return PHONEERR_NOMEM;
 
+    // As for lines: the event thread waits until every initial phone is listed.
+    std::unique_lock listLock(phones_.Lock());
     auto thread = std::make_unique<EventThread>();
     try {
         thread->thread = std::thread([this, app, finished = thread->finished] {
@@ -272,9 +318,10 @@ CTapiPhone *CTapiConnection::GetPhone(DWORD deviceId) const
     return phones_.Get(deviceId);
 }
 
-std::shared_ptr<CTapiRequest> CTapiConnection::AddRequest(DWORD result, std::shared_ptr<void> keepAlive)
+std::shared_ptr<CTapiRequest> CTapiConnection::AddRequest(DWORD result, std::shared_ptr<void> keepAlive,
+                                                          CTapiRequestKind kind)
 {
-    return requests_.Add(result, std::move(keepAlive));
+    return requests_.Add(result, std::move(keepAlive), kind);
 }
 
 DWORD CTapiConnection::WaitForReply(DWORD result, DWORD timeout)
@@ -334,26 +381,32 @@ std::unique_ptr<CTapiPhone> CTapiConnection::CreatePhoneObject() const
 
 void CTapiConnection::LineEventLoop(HLINEAPP app)
 {
+    FetchBackoff backoff(kLineMessageTimeoutMs);
     for (;;) {
         LINEMESSAGE msg{};
+        backoff.Start();
         const DWORD result = TapiResult(lineGetMessage(app, &msg, kLineMessageTimeoutMs));
         if (result == 0)
             Route(lines_, lineFactory_, msg);
         PurgeRequests(kRequestPurgeAgeMs);
         if (result == LINEERR_INVALAPPHANDLE)
             return;
+        backoff.After(result);
     }
 }
 
 void CTapiConnection::PhoneEventLoop(HPHONEAPP app)
 {
+    FetchBackoff backoff(INFINITE);
     for (;;) {
         PHONEMESSAGE msg{};
+        backoff.Start();
         const DWORD result = TapiResult(phoneGetMessage(app, &msg, INFINITE));
         if (result == 0)
             Route(phones_, phoneFactory_, msg);
         if (result == PHONEERR_INVALAPPHANDLE)
             return;
+        backoff.After(result);
     }
 }
 
@@ -380,9 +433,13 @@ void CTapiConnection::Route(CTapiDeviceList<Device> &devices, std::unique_ptr<De
             device->OnDeviceRemoved();
         }
     } else if (Device *device = DeviceOfInstance(devices, msg.dwCallbackInstance)) {
-        if (msg.dwMessageID == ids.close)
-            device->OnForceClose(msg.hDevice, p1, p2, p3);
-        else
+        if (msg.dwMessageID == ids.close) {
+            // The callback instance names the device, not the opening: a close meant for
+            // a handle the device no longer has (closed, perhaps opened again since) is stale.
+            const auto open = OpenHandleOf(*device);
+            if (open != 0 && open == msg.hDevice)
+                device->OnForceClose(msg.hDevice, p1, p2, p3);
+        } else
             device->OnEvent(msg.hDevice, msg.dwMessageID, p1, p2, p3);
     }
 }

@@ -49,8 +49,10 @@ public:
 
     /// Registers the raw result of an asynchronous TAPI call (ignored unless it is a
     /// request identifier). `keepAlive` is storage TAPI writes when the reply is
-    /// delivered; it stays alive until then or until the session shuts down.
-    std::shared_ptr<CTapiRequest> AddRequest(DWORD result, std::shared_ptr<void> keepAlive = nullptr);
+    /// delivered; it stays alive until then or until the session shuts down. A probe
+    /// (a question the layer asks for itself) is not counted as pending.
+    std::shared_ptr<CTapiRequest> AddRequest(DWORD result, std::shared_ptr<void> keepAlive = nullptr,
+                                             CTapiRequestKind kind = CTapiRequestKind::User);
     /// Returns a final result unchanged; for a request identifier waits (pumping
     /// messages) for its reply: the reply's result, 0xFFFFFFFF on time-out, quit or
     /// cancellation, LINEERR_INVALPARAM when the identifier is unknown.
@@ -59,7 +61,7 @@ public:
     void OnReply(DWORD requestId, DWORD result);
     /// Discards completed requests whose reply is more than `age` ms old.
     void PurgeRequests(DWORD age);
-    /// Number of requests still waiting for their reply.
+    /// Number of requests still waiting for their reply (probes not counted).
     DWORD GetPendingRequestCount() const;
     /// Releases every waiter and discards every request.
     void CancelAllRequests();

@@ -47,13 +47,21 @@ CTapiLine::~CTapiLine()
 {
     Close();
     std::vector<std::unique_ptr<CTapiAddress>> addresses;
-    std::vector<std::unique_ptr<CTapiCall>> calls;
+    std::vector<CTapiCallPtr> calls;
     {
         std::scoped_lock lock(addressesLock_, callsLock_);
         addresses.swap(addresses_);
         calls.swap(calls_);
     }
-    // Calls are destroyed outside the locks: a call's destructor drops it and registers the request.
+    // Outside the locks: releasing a call drops it, which registers the request.
+    ReleaseAll(calls);
+}
+
+void CTapiLine::ReleaseAll(std::vector<CTapiCallPtr> &calls)
+{
+    for (const CTapiCallPtr &call : calls)
+        call->Release();
+    calls.clear();
 }
 
 DWORD CTapiLine::Init(CTapiConnection *connection, DWORD deviceId)
@@ -184,6 +192,14 @@ CTapiCall *CTapiLine::GetCall(DWORD index) const
     return index < calls_.size() ? calls_[index].get() : nullptr;
 }
 
+bool CTapiLine::IsListed(const CTapiCall *call) const
+{
+    if (!call)
+        return false;
+    std::lock_guard lock(callsLock_);
+    return std::any_of(calls_.begin(), calls_.end(), [call](const auto &listed) { return listed.get() == call; });
+}
+
 DWORD CTapiLine::GetCallCount() const
 {
     std::lock_guard lock(callsLock_);
@@ -199,12 +215,17 @@ DWORD CTapiLine::RefreshCalls()
 
 CTapiCall *CTapiLine::FindCall(HCALL call) const
 {
+    return FindCallRef(call).get();
+}
+
+CTapiCallPtr CTapiLine::FindCallRef(HCALL call) const
+{
     if (call == 0)
         return nullptr;
     std::lock_guard lock(callsLock_);
     for (const auto &listed : calls_) {
         if (listed->GetCallHandle() == call)
-            return listed.get();
+            return listed;
     }
     return nullptr;
 }
@@ -227,28 +248,44 @@ CTapiCall *CTapiLine::FindCallByState(DWORD stateMask, DWORD featureMask) const
 
 CTapiCall *CTapiLine::AttachCall(HCALL call)
 {
+    const CTapiCallPtr attached = AttachCallRef(call);
+    // The announcement may have let the call go; the list's reference is what keeps it.
+    return IsListed(attached.get()) ? attached.get() : nullptr;
+}
+
+CTapiCall *CTapiLine::AttachCallOpenAs(HCALL call, HLINE openAs)
+{
+    if (openAs == 0 || GetLineHandle() != openAs)
+        return nullptr;
+    return AttachCall(call);
+}
+
+CTapiCallPtr CTapiLine::AttachCallRef(HCALL call, DWORD seedState)
+{
     if (call == 0)
         return nullptr;
-    CTapiCall *created;
+    CTapiCallPtr created;
     {
         std::lock_guard lock(callsLock_);
         for (const auto &listed : calls_) {
             if (listed->GetCallHandle() == call)
-                return listed.get();
+                return listed;
         }
-        auto object = connection_->CreateCallObject();
-        object->Init(this, call);
-        created = object.get();
-        calls_.push_back(std::move(object));
+        created = connection_->CreateCallObject();
+        created->Init(this, call);
+        if (seedState != 0)
+            created->SeedState(seedState);
+        calls_.push_back(created);
     }
     // Without the calls lock, so that an override may call back into the line. A thread
     // that finds the object meanwhile gets it at once; its hooks wait for the announcement.
-    OnNewCall(created);
+    // `created` keeps the object alive even if the announcement lets it go.
+    OnNewCall(created.get());
     created->MarkAnnounced();
     return created;
 }
 
-std::unique_ptr<CTapiCall> CTapiLine::DetachCall(CTapiCall *call)
+CTapiCallPtr CTapiLine::DetachCall(CTapiCall *call)
 {
     std::lock_guard lock(callsLock_);
     auto found =
@@ -264,7 +301,7 @@ void CTapiLine::RemoveCall(CTapiCall *call)
 {
     if (!call || call->GetCallState() != LINECALLSTATE_IDLE)
         return;
-    // Destroyed after the calls lock is released.
+    // The list's reference is dropped after the calls lock is released.
     auto detached = DetachCall(call);
 }
 
@@ -292,11 +329,12 @@ DWORD CTapiLine::MakeCall(CTapiCall **call, LPCWSTR destAddress, DWORD countryCo
     // TAPI writes the handle when the reply is delivered, which may be after this wait gave up.
     auto handle = std::make_shared<HCALL>(0);
     const DWORD result = TapiResult(lineMakeCallW(GetLineHandle(), handle.get(), destAddress, countryCode, callParams));
+    const HLINE openAs = GetLineHandle();
     connection_->AddRequest(result, handle);
     const DWORD outcome = connection_->WaitForReply(result, kTapiReplyTimeout);
     if (outcome != 0)
         return outcome;
-    CTapiCall *created = AttachCall(*handle);
+    CTapiCall *created = AttachCallOpenAs(*handle, openAs);
     if (call)
         *call = created;
     return 0;
@@ -428,26 +466,30 @@ void CTapiLine::OnAgentStatusChange(DWORD addressId, DWORD agentStatus, DWORD ag
 
 void CTapiLine::OnCallInfoChange(HCALL call, DWORD infoState)
 {
-    if (CTapiCall *found = Announced(FindCall(call)))
+    if (CTapiCallPtr found = Announced(FindCallRef(call)))
         found->OnInfoChange(infoState);
 }
 
 void CTapiLine::OnCallStateChange(HCALL call, DWORD state, DWORD stateDetail, DWORD privilege)
 {
-    if (CTapiCall *attached = Announced(AttachCall(call)))
+    // A call this report creates starts in the reported state, so that its announcement
+    // shows that state and not one read from the status, which may already be newer
+    // than the reports still queued behind this one.
+    CTapiCallPtr attached = Announced(AttachCallRef(call, state));
+    // A call let go during its announcement gets no hooks.
+    if (attached && IsListed(attached.get()))
         attached->OnStateChange(state, stateDetail, privilege);
 }
 
 void CTapiLine::OnClose()
 {
     hLine_ = 0;
-    std::vector<std::unique_ptr<CTapiCall>> calls;
+    std::vector<CTapiCallPtr> calls;
     {
         std::lock_guard lock(callsLock_);
         calls.swap(calls_);
     }
-    // Each call deallocates its handle as it is destroyed.
-    calls.clear();
+    ReleaseAll(calls);
 }
 
 void CTapiLine::OnDevSpecific(DWORD, DWORD, DWORD, DWORD) {}
@@ -456,13 +498,13 @@ void CTapiLine::OnDevSpecificFeature(DWORD, DWORD, DWORD, DWORD) {}
 
 void CTapiLine::OnGatherDigitsComplete(HCALL call, DWORD termination)
 {
-    if (CTapiCall *found = Announced(FindCall(call)))
+    if (CTapiCallPtr found = Announced(FindCallRef(call)))
         found->OnGatherDigitsComplete(termination);
 }
 
 void CTapiLine::OnGenerateComplete(HCALL call, DWORD termination)
 {
-    if (CTapiCall *found = Announced(FindCall(call)))
+    if (CTapiCallPtr found = Announced(FindCallRef(call)))
         found->OnGenerateComplete(termination);
 }
 
@@ -474,25 +516,25 @@ void CTapiLine::OnLineStatusChange(DWORD lineState, DWORD, DWORD)
 
 void CTapiLine::OnDigitDetected(HCALL call, DWORD digit, DWORD digitMode)
 {
-    if (CTapiCall *found = Announced(FindCall(call)))
+    if (CTapiCallPtr found = Announced(FindCallRef(call)))
         found->OnDigitDetected(digit, digitMode);
 }
 
 void CTapiLine::OnMediaModeChange(HCALL call, DWORD mediaMode)
 {
-    if (CTapiCall *found = Announced(FindCall(call)))
+    if (CTapiCallPtr found = Announced(FindCallRef(call)))
         found->OnMediaModeChange(mediaMode);
 }
 
 void CTapiLine::OnToneDetected(HCALL call, DWORD appSpecific)
 {
-    if (CTapiCall *found = Announced(FindCall(call)))
+    if (CTapiCallPtr found = Announced(FindCallRef(call)))
         found->OnToneDetected(appSpecific);
 }
 
 void CTapiLine::OnNewCall(CTapiCall *) {}
 
-CTapiCall *CTapiLine::Announced(CTapiCall *call)
+CTapiCallPtr CTapiLine::Announced(CTapiCallPtr call)
 {
     if (call)
         call->WaitAnnounced(kAnnounceWaitMs);

@@ -3,6 +3,7 @@
 
 #include "CTapiBuffer.h"
 #include "CTapiCache.h"
+#include "CTapiCall.h"
 #include "CTapiObject.h"
 #include "KTSPVarStruct.h"
 #include "TapiPlatform.h"
@@ -19,6 +20,15 @@ class CTapiConnection;
 /// One TAPI line device: its version, capabilities, addresses and, while open, the
 /// calls TAPI reports on it. Hooks run on the line event thread; operations on the
 /// user-interface thread. An override of a hook calls the library's version first.
+///
+/// Lifetime. The session owns its lines and deletes them only at Shutdown, after both
+/// event threads have ended, so a line pointer stays valid for the whole session; a
+/// removed device only gets its flag. The line's call list holds a reference to each
+/// call (see CTapiCall): the line lets a call go when its handle is deallocated while
+/// it is idle (RemoveCall), when the line closes (on the user-interface thread by Close,
+/// on the event thread by LINE_CLOSE), and when the line is destroyed. Letting go
+/// deallocates the handle at once; the object itself goes with its last reference.
+/// Every hook of a call runs while the event thread holds a reference to it.
 class CTapiLine : public CTapiObject {
 public:
     static constexpr DWORD kRemoved = 0x1;
@@ -102,12 +112,22 @@ public:
     DWORD RefreshCalls();
     /// The listed call with this handle, or null.
     CTapiCall *FindCall(HCALL call) const;
+    /// A reference to the listed call with this handle, or null.
+    CTapiCallPtr FindCallRef(HCALL call) const;
+    /// Whether the line still lists this call object (compares addresses only, so a
+    /// pointer to an object already gone may be passed).
+    bool IsListed(const CTapiCall *call) const;
     /// The first call whose state has a bit of `stateMask` and, when `featureMask` is
     /// non-zero, whose LINECALLSTATUS dwCallFeatures has a bit of it; null if none.
     CTapiCall *FindCallByState(DWORD stateMask, DWORD featureMask) const;
-    /// The call object of a handle, created (and announced by OnNewCall) when new; null for handle 0.
+    /// The call object of a handle, created (and announced by OnNewCall) when new; null for
+    /// handle 0, and null when the call was let go while it was being announced.
     CTapiCall *AttachCall(HCALL call);
-    /// Removes and deletes an idle call; a call in any other state stays listed.
+    /// As AttachCall, and null when the line is no longer open with the handle `openAs`
+    /// (it was closed, or closed and opened again, while a request waited): a handle
+    /// from an earlier opening is not attached to a later one.
+    CTapiCall *AttachCallOpenAs(HCALL call, HLINE openAs);
+    /// Lets an idle call go; a call in any other state stays listed.
     void RemoveCall(CTapiCall *call);
     /// Attaches every call lineGetNewCalls reports and appends it to `calls`.
     DWORD GetNewCalls(std::vector<CTapiCall *> &calls);
@@ -133,19 +153,25 @@ public:
 
 private:
     void CreateAddresses();
+    /// The call object of a handle, created when new; `seedState` (when non-zero) is
+    /// stored in a new object before it is announced.
+    CTapiCallPtr AttachCallRef(HCALL call, DWORD seedState = 0);
     /// Waits (bounded) until another thread's OnNewCall for `call` has returned, so
     /// that hooks of a call never run before the line announced it; passes `call` on.
-    static CTapiCall *Announced(CTapiCall *call);
-    std::unique_ptr<CTapiCall> DetachCall(CTapiCall *call);
+    static CTapiCallPtr Announced(CTapiCallPtr call);
+    CTapiCallPtr DetachCall(CTapiCall *call);
+    /// Deallocates the handles of calls the line lets go; the objects go with their last reference.
+    static void ReleaseAll(std::vector<CTapiCallPtr> &calls);
 
     std::atomic<DWORD> flags_{0};
     CTapiConnection *connection_ = nullptr;
     // Guards addresses_. Taken before callsLock_ (only the destructor nests them).
     mutable std::recursive_mutex addressesLock_;
     std::vector<std::unique_ptr<CTapiAddress>> addresses_;
-    // Guards calls_. Re-entrant; only a call's cache locks are taken inside it.
+    // Guards calls_. Re-entrant; only a call's cache locks are taken inside it. No call
+    // object is destroyed while it is held (references leave the list first).
     mutable std::recursive_mutex callsLock_;
-    std::vector<std::unique_ptr<CTapiCall>> calls_;
+    std::vector<CTapiCallPtr> calls_;
     std::atomic<HLINE> hLine_{0};
     std::atomic<DWORD> deviceId_{kNoDevice};
     std::atomic<DWORD> apiVersion_{0};

@@ -47,22 +47,22 @@ void CTapiRequest::Cancel()
 
 DWORD CTapiRequest::Wait(DWORD timeout)
 {
-    if (TapiPumpingWait(done_, timeout) != TapiWaitOutcome::Signalled)
-        return kTapiNoReply;
-    return FinishWait();
+    const bool signalled = TapiPumpingWait(done_, timeout) == TapiWaitOutcome::Signalled;
+    return FinishWait(signalled);
 }
 
-DWORD CTapiRequest::FinishWait()
+DWORD CTapiRequest::FinishWait(bool signalled)
 {
     std::function<void()> action;
     DWORD result;
     {
         std::lock_guard lock(mutex_);
-        result = completed_ ? result_ : kTapiNoReply;
-        if (result == 0)
-            action.swap(waitAction_);
+        result = signalled && completed_ ? result_ : kTapiNoReply;
+        // The action belongs to the first wait alone: a wait that gave up has told its
+        // caller so, and the caller's storage may be gone by the time a reply comes.
+        action.swap(waitAction_);
     }
-    if (action)
+    if (action && result == 0)
         action();
     return result;
 }

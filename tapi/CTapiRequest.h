@@ -4,10 +4,15 @@
 #include "CTapiEvent.h"
 #include "TapiPlatform.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
+
+/// Who a request is for: the user's own requests, or a probe the layer sends to learn
+/// what a device supports (nobody waits for it, and it does not count as pending).
+enum class CTapiRequestKind { User, Probe };
 
 /// One asynchronous TAPI request: its identifier, and once LINE_REPLY / PHONE_REPLY
 /// has come, its result and the tick of its completion. Shared between the request
@@ -27,6 +32,9 @@ public:
     DWORD GetResult() const;
     /// True until a reply is stored or the entry is cancelled.
     bool IsPending() const;
+    /// Whether the entry serves a probe (see CTapiRequestKind).
+    bool IsProbe() const { return probe_.load(); }
+    void MarkProbe() { probe_ = true; }
 
     /// Stores the reply's result and completion tick, then releases every waiter.
     void Complete(DWORD result);
@@ -40,11 +48,12 @@ public:
     /// Keeps storage that TAPI writes when the reply is delivered (out handles,
     /// structures) alive for as long as the entry exists.
     void KeepAlive(std::shared_ptr<void> storage);
-    /// Runs `action` once on the waiting thread when a wait returns 0.
+    /// Runs `action` on the waiting thread when the next wait returns 0; a wait that
+    /// returns anything else discards it.
     void OnWaitSucceeded(std::function<void()> action);
 
 private:
-    DWORD FinishWait();
+    DWORD FinishWait(bool signalled);
 
     const DWORD requestId_;
     // Guards completed_, tick_, result_, keepAlive_ and waitAction_; a leaf lock.
@@ -55,6 +64,7 @@ private:
     std::vector<std::shared_ptr<void>> keepAlive_;
     std::function<void()> waitAction_;
     CTapiEvent done_;
+    std::atomic<bool> probe_{false};
 };
 
 #endif

@@ -16,7 +16,8 @@ bool CompletedLongerThan(const CTapiRequest &entry, DWORD age, DWORD now)
 
 } // namespace
 
-std::shared_ptr<CTapiRequest> CTapiRequestList::Add(DWORD value, std::shared_ptr<void> keepAlive)
+std::shared_ptr<CTapiRequest> CTapiRequestList::Add(DWORD value, std::shared_ptr<void> keepAlive,
+                                                    CTapiRequestKind kind)
 {
     if (!IsTapiRequestId(value))
         return nullptr;
@@ -26,6 +27,8 @@ std::shared_ptr<CTapiRequest> CTapiRequestList::Add(DWORD value, std::shared_ptr
     if (!slot || CompletedLongerThan(*slot, kReuseAgeMs, TapiGetTickCount()))
         slot = std::make_shared<CTapiRequest>(value);
     slot->KeepAlive(std::move(keepAlive));
+    if (kind == CTapiRequestKind::Probe)
+        slot->MarkProbe();
     return slot;
 }
 
@@ -70,7 +73,7 @@ DWORD CTapiRequestList::PendingCount() const
 {
     std::lock_guard lock(mutex_);
     return static_cast<DWORD>(
-        std::count_if(entries_.begin(), entries_.end(), [](const auto &entry) { return entry.second->IsPending(); }));
+        std::count_if(entries_.begin(), entries_.end(), [](const auto &entry) { return entry.second->IsPending() && !entry.second->IsProbe(); }));
 }
 
 void CTapiRequestList::CancelAll()

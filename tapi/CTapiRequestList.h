@@ -17,14 +17,15 @@ public:
     /// A known identifier completed more than 10000 ms ago is replaced by a fresh
     /// pending entry; a younger or pending one is returned unchanged. `keepAlive`
     /// is attached to the entry (see CTapiRequest::KeepAlive).
-    std::shared_ptr<CTapiRequest> Add(DWORD value, std::shared_ptr<void> keepAlive = nullptr);
+    std::shared_ptr<CTapiRequest> Add(DWORD value, std::shared_ptr<void> keepAlive = nullptr,
+                                      CTapiRequestKind kind = CTapiRequestKind::User);
     /// The entry for `requestId`, or null.
     std::shared_ptr<CTapiRequest> Find(DWORD requestId) const;
     /// Stores a reply, creating a completed entry when nobody registered the identifier yet.
     void OnReply(DWORD requestId, DWORD result);
     /// Discards completed entries whose reply is more than `age` ms old.
     void Purge(DWORD age);
-    /// Number of entries still waiting for their reply.
+    /// Number of user requests still waiting for their reply (probes are not counted).
     DWORD PendingCount() const;
     /// Releases every waiter and empties the table. Entries still waiting for their
     /// reply keep their out-storage alive until that reply comes or ReleaseCancelled runs.

@@ -1,9 +1,11 @@
 #include <ui/main/PhoneDlg.h>
 
 #include <ui/main/AppIcon.h>
+#include <ui/main/CallDisplay.h>
+#include <ui/main/CallList.h>
+#include <ui/main/LineSession.h>
 
 #include <app/CMainApp.h>
-#include <app/CallTime.h>
 #include <app/ResultReporting.h>
 #include <resources/resource.h>
 #include <window/Clock.h>
@@ -36,41 +38,11 @@ CPhoneDlg::~CPhoneDlg() = default;
 
 void CPhoneDlg::BindFields()
 {
-    BindText(IDC_LINE_POSITION, openLineLabel_);
+    session_ = std::make_unique<CLineSession>(*this);
     BindText(IDC_MAXCALLS, maxCalls_);
     BindText(IDC_NUMBER, number_);
-    BindCheck(IDC_MWI, msgWaiting_);
-    BindCheck(IDC_LCK, locked_);
-    BindCheck(IDC_CON, connected_);
-    BindCheck(IDC_SVC, inService_);
-    BindCheck(IDC_PWD, badPassword_);
-    const std::pair<int, QString *> display[] = {
-        {IDC_CALL_POSITION, &texts_.position},
-        {IDC_CALLSTATE, &texts_.state},
-        {IDC_CALLFEATURES, &texts_.features},
-        {IDC_CALLTYPE, &texts_.type},
-        {IDC_CALLDIRECTION, &texts_.direction},
-        {IDC_MEDIA, &texts_.media},
-        {IDC_TRUNKID, &texts_.trunkId},
-        {IDC_CALLID, &texts_.callId},
-        {IDC_RELATEDCALLID, &texts_.relatedCallId},
-        {IDC_APPSPECIFIC_VALUE, &texts_.appSpecific},
-        {IDC_ADDRESSID, &texts_.addressId},
-        {IDC_CALLER_NUMBER, &texts_.callerNumber},
-        {IDC_CALLER_NAME, &texts_.callerName},
-        {IDC_CALLED_NUMBER, &texts_.calledNumber},
-        {IDC_CALLED_NAME, &texts_.calledName},
-        {IDC_CONNECTED_NUMBER, &texts_.connectedNumber},
-        {IDC_CONNECTED_NAME, &texts_.connectedName},
-        {IDC_REDIRECTING_NUMBER, &texts_.redirectingNumber},
-        {IDC_REDIRECTING_NAME, &texts_.redirectingName},
-        {IDC_REDIRECTION_NUMBER, &texts_.redirectionNumber},
-        {IDC_REDIRECTION_NAME, &texts_.redirectionName},
-        {IDC_CALLTIME, &texts_.time},
-    };
-    for (const auto &[id, text] : display)
-        BindText(id, *text);
-    ResetCallTexts();
+    display_ = std::make_unique<CCallDisplay>(*this);
+    callList_ = std::make_unique<CCallList>([this](CTapiCall &call) { DeallocateCall(call); });
 }
 
 void CPhoneDlg::BindHandlers()
@@ -83,7 +55,7 @@ void CPhoneDlg::BindHandlers()
     OnClicked(IDC_SESSION, [this] { OnSession(); });
     OnClicked(IDC_CONFIGURE, [this] { OnConfigure(); });
     for (int id : {IDC_MWI, IDC_LCK, IDC_CON, IDC_SVC})
-        OnClicked(id, [this] { OnLineStatusClicked(); });
+        OnClicked(id, [this] { session_->OnStatusClicked(GetSelectedLine()); });
 
     const std::pair<int, void (CPhoneDlg::*)()> commands[] = {
         {IDC_MAKECALL, &CPhoneDlg::OnMakeCall},
@@ -159,11 +131,8 @@ void CPhoneDlg::ShowAboutBox()
 
 void CPhoneDlg::OnTimer(int)
 {
-    if (CTapiCall *call = GetCurrentCall()) {
-        const auto status = call->GetCallStatus();
-        texts_.time = status ? FormatElapsedTime(SecondsSince(status->tStateEntryTime)) : QStringLiteral("00:00:00");
-        SetDlgItemText(IDC_CALLTIME, texts_.time);
-    }
+    if (CTapiCall *call = GetCurrentCall())
+        display_->ShowTime(*call);
     if (win::GetTickCount() - GetLastReportTick() > kReportLifetimeMs)
         ClearStatus();
 }
@@ -195,15 +164,5 @@ void CPhoneDlg::OnDestroy()
     for (auto &[address, window] : agentWindows_)
         delete window.data();
     agentWindows_.clear();
-    if (featuresWindow_) {
-        featuresWindow_->DestroyWindow();
-        delete featuresWindow_.data();
-    }
-    featuresSink_ = nullptr;
-}
-
-void CPhoneDlg::AttachFeaturesWindow(win::Dialog *window, std::function<void(const tapi_string &)> setText)
-{
-    featuresWindow_ = window;
-    featuresSink_ = std::move(setText);
+    display_->DestroyFeaturesWindow();
 }

@@ -14,14 +14,23 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
+class CCallDisplay;
+class CCallList;
+class CLineSession;
 class CTapiAddress;
 class CTapiCall;
 class CTapiLine;
 
 /// User-interface thread only. Window code takes no locks: events arrive as
 /// messages, and the objects they carry stay valid while a sent message is handled.
+/// The window keeps a reference to every call it lists or keeps for release
+/// (CCallList), so the plain pointers it hands out stay valid on the
+/// user-interface thread until the call leaves the list. The call handling is
+/// split by state into the call list, the call display and the line session,
+/// which this window owns and wires together.
 class CPhoneDlg : public win::Dialog {
 public:
     /// Builds the window; `preferredLine` names the line device to select and
@@ -36,7 +45,7 @@ public:
     /// The address of the current address selection, or null.
     CTapiAddress *GetSelectedAddress() const;
     /// The lines this window opened, in the order of opening.
-    const std::vector<CTapiLine *> &GetOpenLines() const { return openLines_; }
+    const std::vector<CTapiLine *> &GetOpenLines() const;
 
     // ---- Session and devices -----------------------------------------------
 
@@ -62,11 +71,12 @@ public:
 
     /// The call at the current index, or null (the index then becomes -1).
     CTapiCall *GetCurrentCall();
-    int GetCurrentCallIndex() const { return currentCall_; }
+    int GetCurrentCallIndex() const;
     /// The calls listed, all of the selected line, in the order they were added.
-    const std::vector<CTapiCall *> &GetCalls() const { return calls_; }
-    /// Lists a call of the selected line and shows it; an idle call is
-    /// deallocated instead, calls of other lines are ignored.
+    const std::vector<CTapiCall *> &GetCalls() const;
+    /// Lists a call of the selected line and shows it; an idle call is released
+    /// instead (at once, or when release is no longer deferred). Calls of other
+    /// lines and calls their line has already let go are ignored.
     void AddCall(CTapiCall *call);
     /// Takes an idle call out of the list, shows entry 0 (or clears the display),
     /// and deallocates the call, or keeps it for later while release is deferred.
@@ -86,17 +96,17 @@ public:
     /// `EndDeferredRelease`, which deallocates them.
     void BeginDeferredRelease();
     void EndDeferredRelease();
-    bool IsReleaseDeferred() const { return deferredRelease_; }
+    bool IsReleaseDeferred() const;
 
     // ---- Windows the commands open -----------------------------------------
 
     /// The feature list text of the call shown last (empty when none).
-    const tapi_string &GetFeaturesText() const { return featuresText_; }
+    const tapi_string &GetFeaturesText() const;
     /// Attaches the modeless call features window: every show-call and clearing
     /// of the display hands `setText` the feature list text while the window
     /// exists. The main window destroys it when it is destroyed itself.
     void AttachFeaturesWindow(win::Dialog *window, std::function<void(const tapi_string &)> setText);
-    win::Dialog *GetFeaturesWindow() const { return featuresWindow_.data(); }
+    win::Dialog *GetFeaturesWindow() const;
     /// While the call forwarding window is open: called after every address change
     /// to rebuild its list. An empty function detaches it.
     void SetForwardListRefresh(std::function<void()> refresh) { forwardRefresh_ = std::move(refresh); }
@@ -149,38 +159,22 @@ protected:
     void OnKeyMessage(bool pressed, int key) override;
 
 private:
-    // Texts bound to the call display's statics, plus the position label.
-    struct CallTexts {
-        QString position, state, features, type, direction, media, trunkId, callId, relatedCallId, appSpecific,
-            addressId, callerNumber, callerName, calledNumber, calledName, connectedNumber, connectedName,
-            redirectingNumber, redirectingName, redirectionNumber, redirectionName, time;
-    };
-
     // Construction (PhoneDlgLayout.cpp).
     void CreateControls();
     void LayOutControls();
     void BindFields();
     void BindHandlers();
 
-    // Session (PhoneDlgSession.cpp).
+    // Devices, addresses and the session button (PhoneDlgDevices.cpp).
     void OnSession();
     void OnConfigure();
-    void OnLineStatusClicked();
     void OnLineSpin(int step);
-    DWORD OpenSelectedLine(CTapiLine *line);
-    void AppendOpenLine(CTapiLine *line);
-    void RemoveOpenLine(CTapiLine *line);
-    void UpdateOpenLineLabel(CTapiLine *line);
     void RefillAddressList(CTapiLine *line);
     void ShowLineCalls(CTapiLine *line);
 
-    // Call display (PhoneDlgCalls.cpp).
+    // Call list and display (PhoneDlgCalls.cpp).
     void OnCallSpin(int step);
-    void ResetCallTexts();
-    /// The data-dependent buttons; all disabled without call information.
-    void ShowDetailButtons(const LINECALLINFO *info, DWORD features);
-    void DeallocateCall(CTapiCall *call);
-    void SetFeaturesText(tapi_string text);
+    void DeallocateCall(CTapiCall &call);
 
     // Events (PhoneDlgEvents.cpp).
     void BindEventMessages();
@@ -190,28 +184,20 @@ private:
     void ForgetCallsOf(CTapiLine *line);
     void OnLineClosed(CTapiLine *line);
     void OnAgentStatusChanged(win::WPARAM address, win::LPARAM states);
-    void ReportLineStatus(CTapiLine *line);
     void FlashControl(int id);
     void ShowAboutBox();
 
-    // Selection and the session.
+    // Selection.
     QString preferredLine_; // used by the first filling of the device list only
-    std::vector<CTapiLine *> openLines_;
-    int openLinePosition_ = 0;
-    QString openLineLabel_ = QStringLiteral("0 Open");
     QString maxCalls_ = QStringLiteral("0");
     QString number_;
     DWORD addressFeatures_ = 0; // the last non-zero dwAddressFeatures seen
     bool ctrlDown_ = false;     // the Ctrl key as last seen
-    int msgWaiting_ = 0, locked_ = 0, connected_ = 0, inService_ = 0, badPassword_ = 0;
 
-    // Call list and display.
-    std::vector<CTapiCall *> calls_;
-    int currentCall_ = 0;
-    bool deferredRelease_ = false;
-    std::vector<CTapiCall *> releaseWaiting_;
-    CallTexts texts_;
-    tapi_string featuresText_;
+    // The parts the call handling is split into (made by BindFields).
+    std::unique_ptr<CLineSession> session_;
+    std::unique_ptr<CCallList> callList_;
+    std::unique_ptr<CCallDisplay> display_;
 
     // Flashing: the stock and bold fonts, and the control flashed last.
     QFont stockFont_;
@@ -220,8 +206,6 @@ private:
     std::uint32_t lastFlashEnd_ = 0;
 
     // Windows of other commands.
-    QPointer<win::Dialog> featuresWindow_;
-    std::function<void(const tapi_string &)> featuresSink_;
     std::function<void()> forwardRefresh_;
     std::map<CTapiAddress *, QPointer<win::Dialog>> agentWindows_;
 };

@@ -2,6 +2,9 @@
 // the TAPI event threads, and with a request to draw attention to a button.
 #include <ui/main/PhoneDlg.h>
 
+#include <ui/main/CallList.h>
+#include <ui/main/LineSession.h>
+
 #include <app/AppMessages.h>
 #include <app/ResultReporting.h>
 #include <resources/resource.h>
@@ -77,7 +80,7 @@ void CPhoneDlg::OnCallChanged(CTapiCall *call)
         return;
     }
     if (call == GetCurrentCall())
-        ShowCall(currentCall_);
+        ShowCall(GetCurrentCallIndex());
 }
 
 void CPhoneDlg::OnAddressStateChanged(CTapiAddress *address, DWORD states)
@@ -93,42 +96,25 @@ void CPhoneDlg::OnLineStateChanged(CTapiLine *line)
 {
     if (!line || line != GetSelectedLine())
         return;
-    ReportLineStatus(line);
+    session_->ReportStatus(*line);
     // A line closed meanwhile has no status to show; its close is handled apart.
     if (line->IsOpen())
         ShowLineOpen();
 }
 
-void CPhoneDlg::ReportLineStatus(CTapiLine *line)
-{
-    const auto status = line->GetLineStatus();
-    if (!status)
-        return;
-    const DWORD flags = status->dwDevStatusFlags;
-    const bool connected = flags & LINEDEVSTATUSFLAGS_CONNECTED;
-    const bool inService = flags & LINEDEVSTATUSFLAGS_INSERVICE;
-    if (!connected && !inService)
-        ShowStatus("The line is out-of-service and disconnected.");
-    else if (!connected)
-        ShowStatus("The line is disconnected.");
-    else if (!inService)
-        ShowStatus("The line is out-of-service.");
-}
-
 void CPhoneDlg::ForgetCallsOf(CTapiLine *line)
 {
-    // The line deletes its call objects as soon as this returns.
-    const auto ofLine = [line](CTapiCall *call) { return call->GetLine() == line; };
-    std::erase_if(calls_, ofLine);
-    std::erase_if(releaseWaiting_, ofLine);
+    // The line lets its calls go as soon as this returns: their handles go with them.
+    callList_->ForgetLine(line);
 }
 
 void CPhoneDlg::OnLineClosed(CTapiLine *line)
 {
-    if (std::find(openLines_.begin(), openLines_.end(), line) != openLines_.end()) {
-        RemoveOpenLine(line);
+    const auto &openLines = session_->OpenLines();
+    if (std::find(openLines.begin(), openLines.end(), line) != openLines.end()) {
+        session_->RemoveOpenLine(line);
         // Another line may be the one shown, and open.
-        UpdateOpenLineLabel(GetSelectedLine());
+        session_->UpdateOpenLineLabel(GetSelectedLine());
     }
     if (line == GetSelectedLine())
         ShowLineClosed();

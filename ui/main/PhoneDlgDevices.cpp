@@ -1,6 +1,10 @@
-// The main window's session half: line devices and addresses, opening and
-// closing lines, the open-line stepper, the line-status boxes and Configure.
+// The main window's device half: the device and address lists, the make-call
+// buttons, and the session button, which the line session carries out; the
+// calls of a line shown open go to the call list.
 #include <ui/main/PhoneDlg.h>
+
+#include <ui/main/CallList.h>
+#include <ui/main/LineSession.h>
 
 #include <app/ResultReporting.h>
 #include <app/TapiText.h>
@@ -14,38 +18,12 @@
 #include "TapiFields.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 #include <vector>
 
 namespace {
 
-constexpr DWORD kOpenPrivileges = LINECALLPRIVILEGE_OWNER | LINECALLPRIVILEGE_MONITOR;
 constexpr DWORD kForwardFeatures = LINEFEATURE_FORWARD | LINEFEATURE_FORWARDFWD | LINEFEATURE_FORWARDDND;
-constexpr DWORD kAllLineStates = 0x1FFFFFF;
-constexpr DWORD kAllAddressStates = 0x1FF;
-
-struct MediaMode {
-    DWORD mode;
-    const char *name;
-};
-
-// The single media modes tried, in this order, when a line refuses its whole mode set.
-constexpr std::array<MediaMode, 13> kFallbackModes{{
-    {LINEMEDIAMODE_INTERACTIVEVOICE, "Voice"},
-    {LINEMEDIAMODE_DATAMODEM, "DataModem"},
-    {LINEMEDIAMODE_AUTOMATEDVOICE, "AutomatedVoice"},
-    {LINEMEDIAMODE_DIGITALDATA, "DigitalData"},
-    {LINEMEDIAMODE_G3FAX, "G3 FAX"},
-    {LINEMEDIAMODE_G4FAX, "G4 FAX"},
-    {LINEMEDIAMODE_TDD, "TDD"},
-    {LINEMEDIAMODE_TELETEX, "TeleTex"},
-    {LINEMEDIAMODE_VIDEOTEX, "VideoTex"},
-    {LINEMEDIAMODE_TELEX, "Telex"},
-    {LINEMEDIAMODE_MIXED, "Mixed"},
-    {LINEMEDIAMODE_ADSI, "ADSI"},
-    {LINEMEDIAMODE_VOICEVIEW, "VoiceView"},
-}};
 
 int IndexOfItem(const win::ListControl &list, const void *object)
 {
@@ -63,6 +41,11 @@ CTapiLine *CPhoneDlg::GetSelectedLine() const
     const win::ListControl devices = Items(IDC_DEVICE);
     const int selected = devices.GetCurSel();
     return selected < 0 ? nullptr : devices.GetItemDataPtr<CTapiLine>(selected);
+}
+
+const std::vector<CTapiLine *> &CPhoneDlg::GetOpenLines() const
+{
+    return session_->OpenLines();
 }
 
 CTapiAddress *CPhoneDlg::GetSelectedAddress() const
@@ -88,7 +71,7 @@ void CPhoneDlg::FillDeviceList()
         if (!line)
             continue;
         if (!line->IsValid()) {
-            RemoveOpenLine(line);
+            session_->RemoveOpenLine(line);
             continue;
         }
         QString name = ToQString(line->GetLineName());
@@ -127,8 +110,8 @@ void CPhoneDlg::OnDeviceChange()
     ClearStatus();
     CTapiLine *line = GetSelectedLine();
     while (line && !line->IsValid()) {
-        UpdateOpenLineLabel(line);
-        RemoveOpenLine(line);
+        session_->UpdateOpenLineLabel(line);
+        session_->RemoveOpenLine(line);
         win::MessageBox(this, QStringLiteral("The line was removed by TAPI."));
         win::ListControl devices = Items(IDC_DEVICE);
         devices.DeleteString(devices.GetCurSel());
@@ -138,11 +121,11 @@ void CPhoneDlg::OnDeviceChange()
     }
     if (!line)
         return;
-    UpdateOpenLineLabel(line);
+    session_->UpdateOpenLineLabel(line);
     RefillAddressList(line);
     OnAddressChange();
     if (line->IsOpen()) {
-        calls_.clear();
+        callList_->Clear();
         ShowLineOpen();
     } else {
         ShowLineClosed();
@@ -215,47 +198,13 @@ void CPhoneDlg::OnSession()
     if (!line)
         return;
     if (line->IsOpen()) {
-        RemoveOpenLine(line);
-        if (const DWORD result = line->Close())
-            ReportResult("lineClose", result);
+        session_->Close(*line);
         OnAddressChange();
         return;
     }
-    if (const DWORD result = OpenSelectedLine(line)) {
-        ReportResult("lineOpen", result);
-        OnAddressChange();
-        return;
-    }
-    const auto caps = line->GetLineCaps();
-    const DWORD lineStates = caps ? caps->dwLineStates & kAllLineStates : kAllLineStates;
-    CTapiAddress *address = GetSelectedAddress();
-    const auto addressCaps = address ? address->GetAddressCaps() : nullptr;
-    const DWORD addressStates = addressCaps ? addressCaps->dwAddressStates & kAllAddressStates : kAllAddressStates;
-    if (const DWORD result = line->SetStatusMessages(lineStates, addressStates))
-        ReportResult("lineSetStatusMessages", result);
-    AppendOpenLine(line);
-    ShowLineOpen();
+    if (session_->Open(*line, GetSelectedAddress()))
+        ShowLineOpen();
     OnAddressChange();
-}
-
-DWORD CPhoneDlg::OpenSelectedLine(CTapiLine *line)
-{
-    const auto caps = line->GetLineCaps();
-    const DWORD modes = caps ? caps->dwMediaModes & ~LINEMEDIAMODE_UNKNOWN : 0;
-    DWORD result = line->Open(kOpenPrivileges, modes);
-    if (result != LINEERR_INVALMEDIAMODE)
-        return result;
-    // Some providers open a line for one media mode only: try them one by one.
-    for (const MediaMode &fallback : kFallbackModes) {
-        if (!(modes & fallback.mode))
-            continue;
-        result = line->Open(kOpenPrivileges, fallback.mode);
-        if (result == 0) {
-            ShowStatus("Forced to open line with media mode %s", fallback.name);
-            return 0;
-        }
-    }
-    return result;
 }
 
 void CPhoneDlg::ShowLineOpen()
@@ -263,29 +212,9 @@ void CPhoneDlg::ShowLineOpen()
     CTapiLine *line = GetSelectedLine();
     if (!line)
         return;
-    SetDlgItemText(IDC_SESSION, QStringLiteral("End Session"));
-    EnableDlgItem(IDC_CONFIGURE);
-    EnableDlgItem(IDC_NUMBER);
-    EnableDlgItem(IDC_PHONE, line->GetPhoneID() != CTapiLine::kNoDevice);
-
-    const auto status = line->GetLineStatus();
-    if (!status)
+    // A line whose status cannot be read is shown with its buttons only.
+    if (!session_->ShowOpen(*line))
         return;
-    const DWORD flags = status->dwDevStatusFlags;
-    msgWaiting_ = (flags & LINEDEVSTATUSFLAGS_MSGWAIT) != 0;
-    locked_ = (flags & LINEDEVSTATUSFLAGS_LOCKED) != 0;
-    connected_ = (flags & LINEDEVSTATUSFLAGS_CONNECTED) != 0;
-    inService_ = (flags & LINEDEVSTATUSFLAGS_INSERVICE) != 0;
-    badPassword_ = line->GetInvalidPasswordState() != 0;
-
-    const auto caps = line->GetLineCaps();
-    const DWORD settable = caps ? caps->dwSettableDevStatus : 0;
-    EnableDlgItem(IDC_CON, settable & LINEDEVSTATUSFLAGS_CONNECTED);
-    EnableDlgItem(IDC_SVC, settable & LINEDEVSTATUSFLAGS_INSERVICE);
-    EnableDlgItem(IDC_LCK, settable & LINEDEVSTATUSFLAGS_LOCKED);
-    EnableDlgItem(IDC_MWI, settable & LINEDEVSTATUSFLAGS_MSGWAIT);
-    EnableDlgItem(IDC_PWD, false);
-
     ShowLineCalls(line);
     UpdateData(false);
 }
@@ -294,119 +223,44 @@ void CPhoneDlg::ShowLineCalls(CTapiLine *line)
 {
     // Calls the line had not seen yet are announced (and listed) right here.
     const DWORD count = line->RefreshCalls();
-    if (calls_.size() == count) {
+    if (static_cast<DWORD>(callList_->Size()) == count) {
         // Keep the call shown when it is still listed.
-        const auto shown = std::find(calls_.begin(), calls_.end(), GetCurrentCall());
-        ShowCall(shown == calls_.end() ? 0 : static_cast<int>(shown - calls_.begin()));
+        const int shown = callList_->IndexOf(GetCurrentCall());
+        ShowCall(shown < 0 ? 0 : shown);
         return;
     }
-    std::vector<CTapiCall *> lineCalls;
+    std::vector<CTapiCallPtr> lineCalls;
     for (DWORD index = 0; index < count; ++index) {
         if (CTapiCall *call = line->GetCall(index))
-            lineCalls.push_back(call);
+            lineCalls.push_back(call->Ref());
     }
-    calls_.clear();
-    currentCall_ = 0;
+    callList_->Clear();
     SetRange(IDC_CALL_SPIN, 0, 0);
-    // Adding may deallocate an idle call, which changes the line's own list.
-    for (CTapiCall *call : lineCalls)
-        AddCall(call);
+    // Adding may release an idle call, which changes the line's own list.
+    for (const CTapiCallPtr &call : lineCalls)
+        AddCall(call.get());
 }
 
 void CPhoneDlg::ShowLineClosed()
 {
-    SetDlgItemText(IDC_SESSION, QStringLiteral("Start Session"));
-    EnableDlgItem(IDC_CONFIGURE, false);
-    EnableDlgItem(IDC_PHONE, false);
-    EnableDlgItem(IDC_NUMBER, false);
+    session_->ShowClosedControls();
     // The number goes first: the make-call rule must not see a number that the
     // closed line no longer has.
     number_.clear();
     SetDlgItemText(IDC_NUMBER, number_);
     UpdateMakeCallButtons(0);
     ClearCallDisplay();
-    msgWaiting_ = locked_ = connected_ = inService_ = badPassword_ = 0;
-    calls_.clear();
-    currentCall_ = 0;
+    session_->ResetStatus();
+    callList_->Clear();
     SetRange(IDC_CALL_SPIN, 0, 0);
-    UpdateData(false);
-}
-
-void CPhoneDlg::OnLineStatusClicked()
-{
-    const std::array<int *, 4> values{&connected_, &inService_, &locked_, &msgWaiting_};
-    const std::array<int, 4> saved{connected_, inService_, locked_, msgWaiting_};
-    CTapiLine *line = GetSelectedLine();
-    const auto caps = line ? line->GetLineCaps() : nullptr;
-    if (!caps || !(caps->dwLineFeatures & LINEFEATURE_SETDEVSTATUS)) {
-        // The click toggled the box; the line's status did not change.
-        UpdateData(false);
-        return;
-    }
-    UpdateData(true);
-    constexpr std::array<DWORD, 4> kFlags{LINEDEVSTATUSFLAGS_CONNECTED, LINEDEVSTATUSFLAGS_INSERVICE,
-                                          LINEDEVSTATUSFLAGS_LOCKED, LINEDEVSTATUSFLAGS_MSGWAIT};
-    DWORD statusToChange = 0;
-    bool on = false;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (*values[i] != saved[i]) {
-            statusToChange = kFlags[i];
-            on = *values[i] != 0;
-            break;
-        }
-    }
-    const DWORD result =
-        GetTapiConnection()->WaitForReply(line->SetLineDevStatus(statusToChange, on), kTapiReplyTimeout);
-    if (result == 0)
-        return;
-    ReportResult("lineSetLineDevStatus", result);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        *values[i] = saved[i];
-    UpdateData(false);
-}
-
-void CPhoneDlg::AppendOpenLine(CTapiLine *line)
-{
-    if (std::find(openLines_.begin(), openLines_.end(), line) == openLines_.end())
-        openLines_.push_back(line);
-    SetRange(IDC_LINE_SPIN, 0, static_cast<int>(openLines_.size()));
-    UpdateOpenLineLabel(line);
-}
-
-void CPhoneDlg::RemoveOpenLine(CTapiLine *line)
-{
-    const auto found = std::find(openLines_.begin(), openLines_.end(), line);
-    if (found != openLines_.end())
-        openLines_.erase(found);
-    SetRange(IDC_LINE_SPIN, 0, static_cast<int>(openLines_.size()));
-    UpdateOpenLineLabel(nullptr);
-}
-
-void CPhoneDlg::UpdateOpenLineLabel(CTapiLine *line)
-{
-    const int count = static_cast<int>(openLines_.size());
-    openLineLabel_ = QStringLiteral("%1 Open").arg(count);
-    openLinePosition_ = 0;
-    const auto found = line ? std::find(openLines_.begin(), openLines_.end(), line) : openLines_.end();
-    if (found != openLines_.end()) {
-        openLinePosition_ = static_cast<int>(found - openLines_.begin());
-        openLineLabel_ = QStringLiteral("%1 of %2").arg(openLinePosition_ + 1).arg(count);
-    }
-    SetPos(IDC_LINE_SPIN, openLinePosition_);
     UpdateData(false);
 }
 
 void CPhoneDlg::OnLineSpin(int step)
 {
-    const int count = static_cast<int>(openLines_.size());
-    if (count == 0)
+    CTapiLine *line = session_->Step(step);
+    if (!line)
         return;
-    if (step <= 0 && openLinePosition_ > 0)
-        --openLinePosition_;
-    else if (step > 0 && openLinePosition_ < count - 1)
-        ++openLinePosition_;
-    openLinePosition_ = std::min(openLinePosition_, count - 1);
-    CTapiLine *line = openLines_[static_cast<std::size_t>(openLinePosition_)];
     win::ListControl devices = Items(IDC_DEVICE);
     const int index = IndexOfItem(devices, line);
     if (index < 0)
@@ -414,7 +268,7 @@ void CPhoneDlg::OnLineSpin(int step)
     ClearStatus();
     devices.SetCurSel(index);
     OnDeviceChange();
-    UpdateOpenLineLabel(line);
+    session_->UpdateOpenLineLabel(line);
 }
 
 void CPhoneDlg::OnConfigure()
