@@ -1,0 +1,71 @@
+// Calls the main window lets go of while the event thread still has them in
+// hand, and calls kept for a deferred release while the list is rebuilt.
+#include "MainWindowFixture.h"
+
+#include <resources/resource.h>
+#include <window/MessageQueue.h>
+
+#include "CTapiCall.h"
+#include "CTapiConnection.h"
+#include "CTapiLine.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using CallLifetimeTest = MainWindowTest;
+
+// Waits, without handling any message, until the event thread stands in a send.
+bool WaitForSentMessage()
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (win::MessageQueue::Instance().QueuedSent() == 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+TEST_F(CallLifetimeTest, EndSessionWhileAChangeOfTheCallIsOnItsWay)
+{
+    Start(QStringLiteral("Extension 201"));
+    const exchange::LegId leg = IncomingCall(0, u"5550100", u"Clara Diaz");
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
+    // The far end hangs up; the event thread's message about it waits for the window,
+    // which handles "End Session" first.
+    ASSERT_EQ(Exchange().remoteHangUp(leg), 0);
+    ASSERT_TRUE(WaitForSentMessage());
+    ASSERT_TRUE(Click(IDC_SESSION));
+    EXPECT_FALSE(Line(0)->IsOpen());
+    ASSERT_TRUE(WaitFor([] { return win::MessageQueue::Instance().QueuedSent() == 0; }));
+    EXPECT_TRUE(Window().GetCalls().empty());
+    EXPECT_EQ(Text(IDC_CALL_POSITION), "0 of 0");
+    EXPECT_EQ(Text(IDC_STATUS), "");
+}
+
+TEST_F(CallLifetimeTest, ACallKeptForReleaseSurvivesARebuildOfTheListAndIsReleasedOnce)
+{
+    CPhoneDlg &window = Start(QStringLiteral("Extension 201"));
+    const exchange::LegId leg = IncomingCall(0, u"5550100", u"Clara Diaz");
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
+    CTapiCall *call = CurrentCall();
+    window.BeginDeferredRelease();
+    ASSERT_EQ(Exchange().remoteHangUp(leg), 0);
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Disconnected")));
+    ASSERT_EQ(GetTapiConnection()->WaitForReply(call->Drop(), kTapiReplyTimeout), 0u);
+    ASSERT_TRUE(WaitFor([&] { return window.GetCalls().empty(); }));
+    // A line event rebuilds the list from the line, which still has the idle call.
+    Exchange().raiseLineState(0, LINEDEVSTATE_OTHER);
+    AdvanceExchange(0);
+    ASSERT_TRUE(WaitFor([] { return win::MessageQueue::Instance().QueuedSent() == 0; }));
+    EXPECT_EQ(Line(0)->GetCallCount(), 1u) << "still kept while release is deferred";
+    EXPECT_EQ(Recorder().count("lineDeallocateCall"), 0u);
+    window.EndDeferredRelease();
+    EXPECT_EQ(Line(0)->GetCallCount(), 0u);
+    EXPECT_EQ(Recorder().count("lineDeallocateCall"), 1u);
+    EXPECT_EQ(Text(IDC_STATUS), "");
+}
+
+} // namespace
