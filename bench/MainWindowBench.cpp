@@ -166,6 +166,30 @@ void BM_ShowCall(benchmark::State &state)
 }
 BENCHMARK(BM_ShowCall)->Unit(benchmark::kMicrosecond);
 
+// The window's part with the repaint it causes: two calls in different states
+// shown in turn, each followed by the paint of what changed on screen.
+void BM_ShowCallAndPaint(benchmark::State &state)
+{
+    win::testing::ResetPlatform();
+    tapi32::Runtime::instance().resetExchange(exchange::Topology::standard());
+    Exchange().recorder().setEnabled(false);
+    GetMainApp().StartSession();
+    auto window = ShowMainWindow(QStringLiteral("Extension 201"));
+    const exchange::LegId first = Exchange().incomingCall(0, 0, u"5550100", u"Clara Diaz");
+    WaitFor([&] { return window->GetCalls().size() == 1; });
+    Exchange().remoteHangUp(first);
+    Exchange().incomingCall(0, 0, u"5550111", u"Dora Engel");
+    WaitFor([&] { return window->GetCalls().size() == 2; });
+    int index = 0;
+    for (auto _ : state) {
+        window->ShowCall(index);
+        index = 1 - index;
+        QCoreApplication::sendPostedEvents();
+    }
+    EndSession(window);
+}
+BENCHMARK(BM_ShowCallAndPaint)->Unit(benchmark::kMicrosecond);
+
 exchange::Topology ManyLines(int count)
 {
     exchange::Topology topology;

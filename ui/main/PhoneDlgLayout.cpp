@@ -169,6 +169,9 @@ QLabel *FieldLook(QWidget *widget)
     if (!label)
         return nullptr;
     label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // Filled with the window colour it covers anyway, so a change of its text
+    // repaints the field alone and not the group and window behind it.
+    label->setAutoFillBackground(true);
     return label;
 }
 
@@ -301,7 +304,11 @@ void CPhoneDlg::LayOutControls()
         for (const ControlTemplate &button : group.buttons) {
             if (!button.id)
                 continue;
-            grid->addWidget(GetDlgItem(button.id), index / group.columns, index % group.columns);
+            QWidget *control = GetDlgItem(button.id);
+            // The buttons change with every call event; filled with the colour of the
+            // group they sit on, each repaints alone and not the group behind it.
+            control->setAutoFillBackground(true);
+            grid->addWidget(control, index / group.columns, index % group.columns);
             ++index;
         }
         grid->setRowStretch(grid->rowCount(), 1);
