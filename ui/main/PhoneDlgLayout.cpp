@@ -156,7 +156,8 @@ private:
             return;
         }
         const int margins = 2 * (field.frameWidth() + metrics.averageCharWidth());
-        field.setFixedWidth(metrics.horizontalAdvance(sample_) + margins);
+        // Fixed in both directions, a new text does not make the layout look again.
+        field.setFixedSize(metrics.horizontalAdvance(sample_) + margins, metrics.height() + 2 * field.frameWidth());
     }
 
     int characters_;
