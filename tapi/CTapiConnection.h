@@ -19,6 +19,13 @@ class CTapiPhone;
 /// The program's one session with TAPI: initialises the line and phone sides in
 /// event-handle mode, owns one object per line and phone device, runs the two event
 /// threads that route TAPI messages to those objects, and tracks asynchronous requests.
+///
+/// Lifetime. The one instance lives for the whole process (it is never destroyed, so an
+/// event thread left running at exit still finds it). Device objects live from Init or
+/// their LINE_CREATE / PHONE_CREATE until Shutdown, which deletes them only once the
+/// event threads have ended (objects a stuck thread may still touch are kept instead).
+/// While Init creates the initial devices the event threads wait for the device lists,
+/// so a device message fetched meanwhile finds its object. Calls: see CTapiCall.
 class CTapiConnection {
 public:
     CTapiConnection(const CTapiConnection &) = delete;

@@ -22,6 +22,11 @@ struct CTapiButtonInfo {
 /// One TAPI phone device: version, cached capabilities and status, open and close,
 /// the setters and the button query. Hooks run on the phone event thread;
 /// operations on the user-interface thread.
+///
+/// Lifetime. The session owns its phones and deletes them only at Shutdown, after the
+/// phone event thread has ended, so a phone pointer stays valid for the whole session;
+/// a removed device only gets its flag. A PHONE_CLOSE counts only for the handle the
+/// phone is open with at the time.
 class CTapiPhone : public CTapiObject {
 public:
     static constexpr DWORD kRemoved = 0x1;
