@@ -2,6 +2,8 @@
 // the fields of the call display, the button rule, and the call stepper.
 #include "MainWindowFixture.h"
 
+#include <window/MessageQueue.h>
+
 #include <window/testing/UserInput.h>
 
 #include <resources/resource.h>
@@ -188,8 +190,17 @@ TEST_F(CallDisplayTest, DeferredReleaseKeepsIdleCallsUntilItEnds)
     ASSERT_TRUE(WaitFor([&] { return window.GetCalls().empty(); }));
     EXPECT_EQ(Line(0)->GetCallCount(), 1u) << "the idle call is kept";
     EXPECT_EQ(call->GetCallState(), static_cast<DWORD>(LINECALLSTATE_IDLE));
+    // A line event rebuilds the list from the line, which still has the idle call:
+    // it stays kept, and is released once, when the deferral ends.
+    Exchange().raiseLineState(0, LINEDEVSTATE_OTHER);
+    AdvanceExchange(0);
+    ASSERT_TRUE(WaitFor([] { return win::MessageQueue::Instance().QueuedSent() == 0; }));
+    EXPECT_EQ(Line(0)->GetCallCount(), 1u);
+    EXPECT_EQ(Recorder().count("lineDeallocateCall"), 0u);
     window.EndDeferredRelease();
     EXPECT_EQ(Line(0)->GetCallCount(), 0u);
+    EXPECT_EQ(Recorder().count("lineDeallocateCall"), 1u);
+    EXPECT_EQ(Text(IDC_STATUS), "");
     EXPECT_FALSE(window.IsReleaseDeferred());
 }
 

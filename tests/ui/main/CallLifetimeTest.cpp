@@ -1,5 +1,4 @@
-// Calls the main window lets go of while the event thread still has them in
-// hand, and calls kept for a deferred release while the list is rebuilt.
+// Calls the main window lets go of while the event thread still has them in hand.
 #include "MainWindowFixture.h"
 
 #include <resources/resource.h>
@@ -42,29 +41,6 @@ TEST_F(CallLifetimeTest, EndSessionWhileAChangeOfTheCallIsOnItsWay)
     ASSERT_TRUE(WaitFor([] { return win::MessageQueue::Instance().QueuedSent() == 0; }));
     EXPECT_TRUE(Window().GetCalls().empty());
     EXPECT_EQ(Text(IDC_CALL_POSITION), "0 of 0");
-    EXPECT_EQ(Text(IDC_STATUS), "");
-}
-
-TEST_F(CallLifetimeTest, ACallKeptForReleaseSurvivesARebuildOfTheListAndIsReleasedOnce)
-{
-    CPhoneDlg &window = Start(QStringLiteral("Extension 201"));
-    const exchange::LegId leg = IncomingCall(0, u"5550100", u"Clara Diaz");
-    ASSERT_TRUE(WaitForCallState(QStringLiteral("Offering")));
-    CTapiCall *call = CurrentCall();
-    window.BeginDeferredRelease();
-    ASSERT_EQ(Exchange().remoteHangUp(leg), 0);
-    ASSERT_TRUE(WaitForCallState(QStringLiteral("Disconnected")));
-    ASSERT_EQ(GetTapiConnection()->WaitForReply(call->Drop(), kTapiReplyTimeout), 0u);
-    ASSERT_TRUE(WaitFor([&] { return window.GetCalls().empty(); }));
-    // A line event rebuilds the list from the line, which still has the idle call.
-    Exchange().raiseLineState(0, LINEDEVSTATE_OTHER);
-    AdvanceExchange(0);
-    ASSERT_TRUE(WaitFor([] { return win::MessageQueue::Instance().QueuedSent() == 0; }));
-    EXPECT_EQ(Line(0)->GetCallCount(), 1u) << "still kept while release is deferred";
-    EXPECT_EQ(Recorder().count("lineDeallocateCall"), 0u);
-    window.EndDeferredRelease();
-    EXPECT_EQ(Line(0)->GetCallCount(), 0u);
-    EXPECT_EQ(Recorder().count("lineDeallocateCall"), 1u);
     EXPECT_EQ(Text(IDC_STATUS), "");
 }
 
