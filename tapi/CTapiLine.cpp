@@ -260,9 +260,28 @@ CTapiCall *CTapiLine::AttachCallOpenAs(HCALL call, HLINE openAs)
     return AttachCall(call);
 }
 
-CTapiCallPtr CTapiLine::AttachCallRef(HCALL call, DWORD seedState)
+bool CTapiLine::MayBeCallOfThisOpening(HCALL call) const
+{
+    const HLINE open = GetLineHandle();
+    if (open == 0)
+        return false;
+    LINECALLINFO info{};
+    info.dwTotalSize = sizeof info;
+    const DWORD result = TapiResult(lineGetCallInfoW(call, &info));
+    if (result == LINEERR_INVALCALLHANDLE)
+        return false;
+    // Without an answer, or without a line handle in it, the message is taken at its word.
+    return result != 0 || info.hLine == 0 || info.hLine == open;
+}
+
+CTapiCallPtr CTapiLine::AttachCallRef(HCALL call, DWORD seedState, bool fromMessage)
 {
     if (call == 0)
+        return nullptr;
+    if (CTapiCallPtr listed = FindCallRef(call))
+        return listed;
+    // Messages queued before the line was closed still arrive; their calls are gone.
+    if (fromMessage && !MayBeCallOfThisOpening(call))
         return nullptr;
     CTapiCallPtr created;
     {
@@ -415,7 +434,7 @@ void CTapiLine::OnEvent(DWORD device, DWORD messageId, DWORD param1, DWORD param
         OnAgentStatusChange(param1, param2, param3);
         return;
     case LINE_APPNEWCALL:
-        AttachCall(param2);
+        AttachCallRef(param2, 0, true);
         return;
     case LINE_CALLINFO:
         OnCallInfoChange(device, param1);
@@ -475,7 +494,7 @@ void CTapiLine::OnCallStateChange(HCALL call, DWORD state, DWORD stateDetail, DW
     // A call this report creates starts in the reported state, so that its announcement
     // shows that state and not one read from the status, which may already be newer
     // than the reports still queued behind this one.
-    CTapiCallPtr attached = Announced(AttachCallRef(call, state));
+    CTapiCallPtr attached = Announced(AttachCallRef(call, state, true));
     // A call let go during its announcement gets no hooks.
     if (attached && IsListed(attached.get()))
         attached->OnStateChange(state, stateDetail, privilege);

@@ -154,8 +154,13 @@ public:
 private:
     void CreateAddresses();
     /// The call object of a handle, created when new; `seedState` (when non-zero) is
-    /// stored in a new object before it is announced.
-    CTapiCallPtr AttachCallRef(HCALL call, DWORD seedState = 0);
+    /// stored in a new object before it is announced. A handle a message names
+    /// (`fromMessage`) gets an object only when it belongs to the line as it is open now.
+    CTapiCallPtr AttachCallRef(HCALL call, DWORD seedState = 0, bool fromMessage = false);
+    /// Whether a call handle may belong to this line as it is open now: false when the
+    /// line is closed, when TAPI no longer knows the handle, or when the handle's call
+    /// information names another line handle (a message left over from an earlier opening).
+    bool MayBeCallOfThisOpening(HCALL call) const;
     /// Waits (bounded) until another thread's OnNewCall for `call` has returned, so
     /// that hooks of a call never run before the line announced it; passes `call` on.
     static CTapiCallPtr Announced(CTapiCallPtr call);

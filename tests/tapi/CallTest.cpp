@@ -58,6 +58,7 @@ TEST_F(CallTest, CallInfoIsCachedAndGrownToTheNeededSize)
 
 TEST_F(CallTest, CallInfoEventRereadsOnlyInformationReadBefore)
 {
+    tapi.ClearCalls();
     tapi.lineGetCallInfoW = [](HCALL, LPLINECALLINFO info) {
         info->dwNeededSize = info->dwUsedSize = sizeof(LINECALLINFO);
         return LONG(0);

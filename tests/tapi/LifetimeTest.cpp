@@ -210,6 +210,31 @@ TEST_F(LifetimeTest, ACloseMeantForAnEarlierOpeningLeavesTheLineOpen)
     EXPECT_FALSE(line->IsOpen());
 }
 
+TEST_F(LifetimeTest, MessagesLeftOverFromAnEarlierOpeningCreateNoCalls)
+{
+    InitSession(1, 0);
+    CTapiLine *line = OpenLine(0);
+    ASSERT_EQ(line->Close(), 0u);
+    Post(0xB0, LINE_CALLSTATE, LINECALLSTATE_DISCONNECTED);
+    ASSERT_TRUE(tapi.WaitLineIdle());
+    EXPECT_EQ(line->GetCallCount(), 0u) << "a closed line";
+    // Open again: TAPI no longer knows the earlier opening's call, or names another line.
+    ASSERT_EQ(line->Open(LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_INTERACTIVEVOICE), 0u);
+    tapi.lineGetCallInfoW = [](HCALL call, LPLINECALLINFO info) {
+        if (call == 0xB0)
+            return LONG(LINEERR_INVALCALLHANDLE);
+        info->dwNeededSize = info->dwUsedSize = sizeof(LINECALLINFO);
+        info->hLine = call == 0xB1 ? 0x999 : ScriptedTapi::LineHandleOf(0);
+        return LONG(0);
+    };
+    Post(0xB0, LINE_CALLSTATE, LINECALLSTATE_IDLE);
+    Post(0xB1, LINE_APPNEWCALL, 0, 0xB1);
+    Post(0xB2, LINE_CALLSTATE, LINECALLSTATE_OFFERING);
+    ASSERT_TRUE(tapi.WaitLineIdle());
+    ASSERT_EQ(line->GetCallCount(), 1u);
+    EXPECT_EQ(line->GetCall(0)->GetCallHandle(), 0xB2u);
+}
+
 TEST_F(LifetimeTest, DevicesAddedOrRemovedWhileTheSessionStartsAreNotLost)
 {
     tapi.Reset(2, 0, 1);
