@@ -77,9 +77,19 @@ CCallDisplay::CCallDisplay(win::Dialog &window) : window_(window)
         {IDC_REDIRECTION_NAME, &texts_.redirectionName},
         {IDC_CALLTIME, &texts_.time},
     };
-    for (const auto &[id, text] : fields)
+    for (const auto &[id, text] : fields) {
         window_.BindText(id, *text);
+        fields_.emplace_back(id, text);
+    }
     Reset();
+}
+
+void CCallDisplay::Push()
+{
+    // Only the display's own fields: the rest of the window has not changed, and a
+    // control given its own text again may still repaint.
+    for (const auto &[id, text] : fields_)
+        window_.SetDlgItemText(id, *text);
 }
 
 void CCallDisplay::Reset()
@@ -94,16 +104,19 @@ void CCallDisplay::ShowNone()
     Reset();
     UpdateCallButtons(0, 0, 0);
     ShowDetailButtons(nullptr, 0);
-    window_.UpdateData(false);
+    Push();
 }
 
 void CCallDisplay::Show(CTapiCall &call, int index, int count)
 {
     Reset();
     texts_.position = QStringLiteral("%1 of %2").arg(index + 1).arg(count);
-    texts_.state = ToQString(call.GetCallStateText());
+    // One read of the status serves the state text, the features and the buttons.
     const auto info = call.GetCallInfo();
     const auto status = call.GetCallStatus();
+    const DWORD callState = call.GetCallState();
+    texts_.state = ToQString(TapiCallStateName(callState) + TAPI_TEXT(" ") +
+                             (status ? TapiStateModeText(callState, status->dwCallStateMode) : tapi_string()));
     if (status)
         texts_.features = Hex(status->dwCallFeatures);
     window_.EnableDlgItem(IDC_FEATURES);
@@ -115,7 +128,7 @@ void CCallDisplay::Show(CTapiCall &call, int index, int count)
     if (!info || !status) {
         UpdateCallButtons(0, 0, 0);
         ShowDetailButtons(nullptr, 0);
-        window_.UpdateData(false);
+        Push();
         return;
     }
 
@@ -125,7 +138,7 @@ void CCallDisplay::Show(CTapiCall &call, int index, int count)
     texts_.appSpecific = Hex(info->dwAppSpecific);
     texts_.addressId = Hex(info->dwAddressID);
     texts_.direction = CallDirectionText(info->dwOrigin);
-    window_.EnableDlgItem(IDC_CONFLIST, call.GetCallState() == LINECALLSTATE_CONFERENCED ||
+    window_.EnableDlgItem(IDC_CONFLIST, callState == LINECALLSTATE_CONFERENCED ||
                                             (info->dwOrigin & LINECALLORIGIN_CONFERENCE) != 0);
     texts_.type = CallTypeText(info->dwReason);
     texts_.media = MediaModeText(info->dwMediaMode);
@@ -146,13 +159,13 @@ void CCallDisplay::Show(CTapiCall &call, int index, int count)
     const auto addressCaps = address ? address->GetAddressCaps() : nullptr;
     UpdateCallButtons(status->dwCallFeatures, status->dwCallFeatures2, addressCaps ? addressCaps->dwTransferModes : 0);
     ShowDetailButtons(info.get(), status->dwCallFeatures);
-    window_.UpdateData(false);
+    Push();
 }
 
 void CCallDisplay::Clear()
 {
     Reset();
-    window_.UpdateData(false);
+    Push();
     window_.GotoDlgCtrl(window_.IsDlgItemEnabled(IDC_NUMBER) ? IDC_NUMBER : IDC_DEVICE);
     UpdateCallButtons(0, 0, 0);
     for (int id : kDetailButtons)

@@ -11,6 +11,8 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 class CTapiCall;
 
@@ -56,11 +58,14 @@ private:
     };
 
     void Reset();
+    /// Shows the texts in their controls.
+    void Push();
     void ShowDetailButtons(const LINECALLINFO *info, DWORD features);
     void SetFeaturesText(tapi_string text);
 
     win::Dialog &window_;
     Texts texts_;
+    std::vector<std::pair<int, QString *>> fields_; // control and text, for Push
     tapi_string featuresText_;
     QPointer<win::Dialog> featuresWindow_;
     std::function<void(const tapi_string &)> featuresSink_;
