@@ -9,8 +9,8 @@
 #include "CTapiLine.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -88,7 +88,9 @@ CAgentStateDlg::CAgentStateDlg(QWidget *parent, CTapiAddress *address, ClosedHan
     groups->addWidget(AddLabel(QStringLiteral("Group(s) or Agent ID:"), IDC_GROUP1), 0, 0, 1, 2);
     groups->addWidget(GetDlgItem(IDC_GROUP1), 1, 0);
     groups->addWidget(GetDlgItem(IDC_GROUP2), 1, 1);
-    groups->addWidget(GetDlgItem(IDC_GROUP_LIST), 2, 0, 1, 2);
+    QWidget *groupList = GetDlgItem(IDC_GROUP_LIST);
+    groupList->setMaximumHeight(groupList->fontMetrics().height() * 6 + 8);
+    groups->addWidget(groupList, 2, 0, 1, 2);
     groups->addWidget(GetDlgItem(IDC_SET_GROUPS), 3, 1, Qt::AlignRight);
     auto *state = new QGridLayout;
     state->addWidget(AddLabel(QStringLiteral("Agent Activity:"), IDC_ACTIVITY), 0, 0);
@@ -253,8 +255,7 @@ void CAgentStateDlg::ApplyEnabling(const LINEAGENTSTATUS *status)
     const DWORD features = status->dwAgentFeatures;
     const DWORD valid = status->dwValidStates | status->dwValidNextStates;
     for (const StateButton &button : kStateButtons) {
-        EnableDlgItem(button.id,
-                      (features & LINEAGENTFEATURE_SETAGENTSTATE) && (valid == 0 || (valid & button.state)));
+        EnableDlgItem(button.id, (features & LINEAGENTFEATURE_SETAGENTSTATE) && (valid == 0 || (valid & button.state)));
     }
     const bool setGroups = features & LINEAGENTFEATURE_SETAGENTGROUP;
     EnableDlgItem(IDC_SET_GROUPS, setGroups);
@@ -262,8 +263,7 @@ void CAgentStateDlg::ApplyEnabling(const LINEAGENTSTATUS *status)
     EnableDlgItem(IDC_GROUP2, setGroups);
     if (setGroups)
         EnableDlgItem(IDC_GROUP_LIST, Items(IDC_GROUP_LIST).GetCount() > 0);
-    EnableDlgItem(IDC_ACTIVITY,
-                  (features & LINEAGENTFEATURE_SETAGENTACTIVITY) && Items(IDC_ACTIVITY).GetCount() > 0);
+    EnableDlgItem(IDC_ACTIVITY, (features & LINEAGENTFEATURE_SETAGENTACTIVITY) && Items(IDC_ACTIVITY).GetCount() > 0);
     EnableDlgItem(IDC_UPDATE);
 }
 
@@ -277,8 +277,8 @@ void CAgentStateDlg::OnStateButton(DWORD state)
     const auto status = address ? address->GetAgentStatus() : nullptr;
     if (!status)
         return;
-    const bool direct = (status->dwValidStates == 0 && status->dwValidNextStates == 0) ||
-                        (status->dwValidStates & state);
+    const bool direct =
+        (status->dwValidStates == 0 && status->dwValidNextStates == 0) || (status->dwValidStates & state);
     WaitAndReport("lineSetAgentState", direct ? address->SetAgentState(state, 0) : address->SetAgentState(0, state));
     if (self)
         RefreshStatus();

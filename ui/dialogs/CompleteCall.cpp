@@ -8,9 +8,9 @@
 #include "TapiFields.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include <cstring>

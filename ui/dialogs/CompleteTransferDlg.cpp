@@ -12,8 +12,8 @@
 #include "CTapiLine.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include <chrono>

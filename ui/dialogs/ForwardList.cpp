@@ -13,9 +13,11 @@
 #include "TapiFields.h"
 
 #include <QHBoxLayout>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <span>
 
 CForwardList::CForwardList(QWidget *parent, CTapiLine *line, ReleaseCall releaseCall)
     : win::Dialog(parent), line_(line), releaseCall_(std::move(releaseCall)),
@@ -52,15 +54,22 @@ CForwardList::~CForwardList() = default;
 void CForwardList::OnInitDialog()
 {
     SetChildFont(win::GetStockFont(win::StockFont::AnsiVariable));
+    struct Column {
+        const char *heading;
+        int width;
+    };
+    static const Column oneAddress[] = {{"Type", 225}, {"Destination", 225}};
+    static const Column addresses[] = {{"Address", 70}, {"Type", 230}, {"Destination", 150}};
     win::ListView view = View(IDC_LIST);
-    if (HasAddressColumn()) {
-        view.InsertColumn(0, QStringLiteral("Address"), 70);
-        view.InsertColumn(1, QStringLiteral("Type"), 230);
-        view.InsertColumn(2, QStringLiteral("Destination"), 150);
-    } else {
-        view.InsertColumn(0, QStringLiteral("Type"), 225);
-        view.InsertColumn(1, QStringLiteral("Destination"), 225);
+    int width = 0;
+    for (const Column &column :
+         HasAddressColumn() ? std::span<const Column>(addresses) : std::span<const Column>(oneAddress)) {
+        view.InsertColumn(view.GetColumnCount(), QString::fromUtf8(column.heading), column.width);
+        width += column.width;
     }
+    // Room for every column and the frame.
+    GetDlgItem(IDC_LIST)->setMinimumWidth(
+        width + 2 * GetDlgItem(IDC_LIST)->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4);
     win::Dialog::OnInitDialog();
     Rebuild();
 }
@@ -98,17 +107,16 @@ void CForwardList::MergeAddress(DWORD index)
         return;
     const QString name = CutText(ToQString(address->GetAddressName()), ForwardingEntry::kMaxNameChars);
     for (const LINEFORWARD &record : ReadTapiRecords<LINEFORWARD>(status.get(), status->dwForwardOffset,
-                                                                   status->dwForwardSize,
-                                                                   status->dwForwardNumEntries)) {
+                                                                  status->dwForwardSize, status->dwForwardNumEntries)) {
         ForwardingEntry entry;
         entry.serial = counter_++;
         entry.mode = record.dwForwardMode;
-        entry.destination = CutText(
-            ToQString(ReadTapiString(status.get(), record.dwDestAddressOffset, record.dwDestAddressSize)),
-            ForwardingEntry::kMaxAddressChars);
-        entry.caller = CutText(
-            ToQString(ReadTapiString(status.get(), record.dwCallerAddressOffset, record.dwCallerAddressSize)),
-            ForwardingEntry::kMaxAddressChars);
+        entry.destination =
+            CutText(ToQString(ReadTapiString(status.get(), record.dwDestAddressOffset, record.dwDestAddressSize)),
+                    ForwardingEntry::kMaxAddressChars);
+        entry.caller =
+            CutText(ToQString(ReadTapiString(status.get(), record.dwCallerAddressOffset, record.dwCallerAddressSize)),
+                    ForwardingEntry::kMaxAddressChars);
         entry.addressName = name;
         entry.addressKey = int(index);
         entries_.push_back(std::move(entry));

@@ -4,8 +4,8 @@
 #include <window/Fonts.h>
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 CSetupConfDlg::CSetupConfDlg(QWidget *parent, CTapiCall *call, bool mergeOffered)

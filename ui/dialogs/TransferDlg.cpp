@@ -6,8 +6,8 @@
 #include "CTapiCall.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 CTransferDlg::CTransferDlg(QWidget *parent, CTapiCall *call) : win::Dialog(parent), call_(call)

@@ -113,11 +113,11 @@ TEST_P(AgentValidStates, DecideTheStateButtonsAndWhetherReadyIsNowOrNext)
     EXPECT_EQ(sent.number("dwNextAgentState"), c.readyNext);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Agents, AgentValidStates,
-    ::testing::Values(ValidStates{0, 0, true, true, true, true, LINEAGENTSTATE_READY, 0},
-                      ValidStates{LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY, LINEAGENTSTATE_READY, true, false,
-                                  true, true, 0, LINEAGENTSTATE_READY}));
+INSTANTIATE_TEST_SUITE_P(Agents, AgentValidStates,
+                         ::testing::Values(ValidStates{0, 0, true, true, true, true, LINEAGENTSTATE_READY, 0},
+                                           ValidStates{LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY,
+                                                       LINEAGENTSTATE_READY, true, false, true, true, 0,
+                                                       LINEAGENTSTATE_READY}));
 
 TEST_F(AgentStateTest, UnnamedGroupsAndActivitiesAreListedByTheirIdentifiers)
 {

@@ -49,7 +49,8 @@ void ExpectForwardList(const std::vector<uint8_t> &bytes, const std::vector<Expe
         const size_t at = 8 + 24 * i;
         EXPECT_EQ(dword(at), records[i].mode) << "dwForwardMode of " << i;
         EXPECT_EQ(dword(at + 12), 0u) << "dwDestCountryCode of " << i;
-        for (auto [sizeAt, text] : {std::pair{at + 4, &records[i].caller}, std::pair{at + 16, &records[i].destination}}) {
+        for (auto [sizeAt, text] :
+             {std::pair{at + 4, &records[i].caller}, std::pair{at + 16, &records[i].destination}}) {
             const DWORD size = textBytes(*text);
             EXPECT_EQ(dword(sizeAt), size) << "size field at " << sizeAt;
             EXPECT_EQ(dword(sizeAt + 4), size ? next : 0u) << "offset field at " << sizeAt + 4;
@@ -91,9 +92,8 @@ protected:
     /// "&Add..." with the entry window played by `user`, who ends it.
     static void Add(CForwardList &list, std::function<void(CForwardDlg &)> user)
     {
-        win::testing::OnNextModal([user = std::move(user)](win::Dialog &shown) {
-            user(dynamic_cast<CForwardDlg &>(shown));
-        });
+        win::testing::OnNextModal(
+            [user = std::move(user)](win::Dialog &shown) { user(dynamic_cast<CForwardDlg &>(shown)); });
         Click(list, CForwardList::IDC_ADD);
     }
 
@@ -145,17 +145,36 @@ TEST_P(Entries, ReachLineForwardAsOneRecordAndAreListedOnRebuild)
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, Entries,
-    // A caller-specific mode without a caller is sent as chosen; this exchange refuses it.
-    ::testing::Values(EntryCase{"Busy", "", "203", 0xFFFF, {LINEFORWARDMODE_BUSYSPECIFIC, u"", u"203"}, "",
-                                "lineForward (0x80000010) Invalid Address"},
-                      EntryCase{"No Answer", "5551234", "203", 0xFFFF,
-                                {LINEFORWARDMODE_NOANSWSPECIFIC, u"5551234", u"203"}, "LINEFORWARDMODE_NOANSWSPECIFIC", ""},
-                      EntryCase{"Unconditional", "5551234", "203", 0x7777, {LINEFORWARDMODE_UNCOND, u"", u"203"},
-                                "LINEFORWARDMODE_UNCOND", ""},
-                      EntryCase{"Do Not Disturb (DND)", "", "", 0xFFFF, {LINEFORWARDMODE_UNCOND, u"", u""},
-                                "LINEFORWARDMODE_UNCOND (DND)", ""}));
+INSTANTIATE_TEST_SUITE_P(Modes, Entries,
+                         // A caller-specific mode without a caller is sent as chosen; this exchange refuses it.
+                         ::testing::Values(EntryCase{"Busy",
+                                                     "",
+                                                     "203",
+                                                     0xFFFF,
+                                                     {LINEFORWARDMODE_BUSYSPECIFIC, u"", u"203"},
+                                                     "",
+                                                     "lineForward (0x80000010) Invalid Address"},
+                                           EntryCase{"No Answer",
+                                                     "5551234",
+                                                     "203",
+                                                     0xFFFF,
+                                                     {LINEFORWARDMODE_NOANSWSPECIFIC, u"5551234", u"203"},
+                                                     "LINEFORWARDMODE_NOANSWSPECIFIC",
+                                                     ""},
+                                           EntryCase{"Unconditional",
+                                                     "5551234",
+                                                     "203",
+                                                     0x7777,
+                                                     {LINEFORWARDMODE_UNCOND, u"", u"203"},
+                                                     "LINEFORWARDMODE_UNCOND",
+                                                     ""},
+                                           EntryCase{"Do Not Disturb (DND)",
+                                                     "",
+                                                     "",
+                                                     0xFFFF,
+                                                     {LINEFORWARDMODE_UNCOND, u"", u""},
+                                                     "LINEFORWARDMODE_UNCOND (DND)",
+                                                     ""}));
 
 TEST_F(ForwardingTest, RemovingTheLastEntrySendsAnEmptyListAndRemoveAllSendsNone)
 {
@@ -199,8 +218,8 @@ TEST_F(ForwardingTest, ForwardAllSendsEveryKnownEntryAndTheNewOne)
         });
         const exchange::RecordedCall sent = Last("lineForwardW");
         EXPECT_EQ(sent.number("bAllAddresses"), 1u);
-        ExpectForwardList(sent.bytes("lpForwardList"), {{LINEFORWARDMODE_BUSYEXTERNAL, u"", u"204"},
-                                                         {LINEFORWARDMODE_NOANSWEXTERNAL, u"", u"203"}});
+        ExpectForwardList(sent.bytes("lpForwardList"),
+                          {{LINEFORWARDMODE_BUSYEXTERNAL, u"", u"204"}, {LINEFORWARDMODE_NOANSWEXTERNAL, u"", u"203"}});
     });
 }
 

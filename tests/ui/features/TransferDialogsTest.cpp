@@ -75,12 +75,11 @@ TEST_P(TransferKinds, FollowTheCallsFeaturesAndOkNeedsANumber)
     EXPECT_EQ(dialog.GetNumber(), QStringLiteral("203"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Features, TransferKinds,
-                         ::testing::Values(TransferKind{0, false, true},
-                                           TransferKind{LINECALLFEATURE_BLINDTRANSFER, true, false},
-                                           TransferKind{LINECALLFEATURE_SETUPTRANSFER, false, false},
-                                           TransferKind{LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER,
-                                                        true, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Features, TransferKinds,
+    ::testing::Values(TransferKind{0, false, true}, TransferKind{LINECALLFEATURE_BLINDTRANSFER, true, false},
+                      TransferKind{LINECALLFEATURE_SETUPTRANSFER, false, false},
+                      TransferKind{LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER, true, false}));
 
 TEST_F(TransferDialogsTest, ConferenceSetupWithMergeOfferedNeedsNoNumberUntilUnchecked)
 {
@@ -133,9 +132,8 @@ class ConsultationTransferModes : public TransferDialogsTest, public ::testing::
 TEST_P(ConsultationTransferModes, SettleTheConferenceBox)
 {
     Consult();
-    Exchange().changeLine(kAnna, [](exchange::LineConfig &line) {
-        line.addresses[0].caps.dwTransferModes = GetParam().transferModes;
-    });
+    Exchange().changeLine(
+        kAnna, [](exchange::LineConfig &line) { line.addresses[0].caps.dwTransferModes = GetParam().transferModes; });
     ASSERT_TRUE(lines[kAnna]->GetAddress(0)->GetAddressCaps(0, 0, true));
     CCompleteTransferDlg dialog(Parent(), first, consult, 0);
     RunModal<CCompleteTransferDlg>(dialog, [&](CCompleteTransferDlg &shown) {
@@ -149,7 +147,8 @@ TEST_P(ConsultationTransferModes, SettleTheConferenceBox)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ConsultationTransferModes,
-                         ::testing::Values(ModesCase{LINETRANSFERMODE_TRANSFER | LINETRANSFERMODE_CONFERENCE, false, true},
+                         ::testing::Values(ModesCase{LINETRANSFERMODE_TRANSFER | LINETRANSFERMODE_CONFERENCE, false,
+                                                     true},
                                            ModesCase{LINETRANSFERMODE_TRANSFER, false, false},
                                            ModesCase{LINETRANSFERMODE_CONFERENCE, true, false}));
 
@@ -184,9 +183,9 @@ TEST_F(TransferDialogsTest, ElapsedTimeCountsWholeSecondsWithinADay)
     const int result = RunModal<CCompleteTransferDlg>(dialog, [&](CCompleteTransferDlg &shown) {
         const auto elapsed = [&] { return shown.GetDlgItemText(CCompleteTransferDlg::IDC_ELAPSED); };
         EXPECT_EQ(elapsed(), QStringLiteral("00:00:00"));
-        for (auto [step, text] : {std::pair{std::chrono::seconds(1), "00:00:01"},
-                                  std::pair{std::chrono::seconds(3599), "01:00:00"},
-                                  std::pair{std::chrono::seconds(24 * 3600), "01:00:00"}}) {
+        for (auto [step, text] :
+             {std::pair{std::chrono::seconds(1), "00:00:01"}, std::pair{std::chrono::seconds(3599), "01:00:00"},
+              std::pair{std::chrono::seconds(24 * 3600), "01:00:00"}}) {
             now += step;
             win::Clock::Advance(CCompleteTransferDlg::kTimerPeriodMs);
             EXPECT_EQ(elapsed(), QString::fromUtf8(text));
@@ -197,8 +196,9 @@ TEST_F(TransferDialogsTest, ElapsedTimeCountsWholeSecondsWithinADay)
     EXPECT_EQ(result, CCompleteTransferDlg::IDC_CLOSE_WINDOW);
 
     CCompleteTransferDlg again(Parent(), first, consult, 0);
-    EXPECT_EQ(RunModal<CCompleteTransferDlg>(again, [](CCompleteTransferDlg &shown) { PressKey(shown, Qt::Key_Escape); }),
-              win::IDCANCEL);
+    EXPECT_EQ(
+        RunModal<CCompleteTransferDlg>(again, [](CCompleteTransferDlg &shown) { PressKey(shown, Qt::Key_Escape); }),
+        win::IDCANCEL);
 }
 
 TEST_F(TransferDialogsTest, CallsThatEndOrVanishWhileOpenLeaveTheWindowRunning)
