@@ -132,7 +132,9 @@ void CCompleteCall::OnOK()
     win::ListControl messages = Items(IDC_MESSAGE);
     const int mode = modes.GetCurSel();
     const int message = messages.GetCurSel();
-    completionMode_ = mode >= 0 ? DWORD(modes.GetItemData(mode)) : 0;
+    if (mode < 0)
+        return;
+    completionMode_ = DWORD(modes.GetItemData(mode));
     messageId_ = message >= 0 ? DWORD(messages.GetItemData(message)) : kNoMessage;
     EndDialog(win::IDOK);
 }

@@ -176,50 +176,42 @@ INSTANTIATE_TEST_SUITE_P(Modes, Entries,
                                                      "LINEFORWARDMODE_UNCOND (DND)",
                                                      ""}));
 
-TEST_F(ForwardingTest, RemovingTheLastEntrySendsAnEmptyListAndRemoveAllSendsNone)
+TEST_F(ForwardingTest, ForwardAllSendsEveryEntryAndRemoveSendsWhatRemainsDownToAnEmptyList)
 {
-    OfferForwardModes(kAnna, 0x7777);
     RunList(kAnna, [&](CForwardList &list) {
-        Add(list, [](CForwardDlg &dialog) {
-            TypeText(dialog, CForwardDlg::IDC_DESTINATION, QStringLiteral("203"));
-            Click(dialog, win::IDOK);
-        });
-        list.Rebuild();
-        ASSERT_TRUE(ChooseItem(list, CForwardList::IDC_LIST, 0));
-        Click(list, CForwardList::IDC_REMOVE);
-        const exchange::RecordedCall removed = Last("lineForwardW");
-        EXPECT_EQ(removed.number("bAllAddresses"), 0u);
-        ExpectForwardList(removed.bytes("lpForwardList"), {});
-        list.Rebuild();
-        EXPECT_TRUE(Types(list).isEmpty());
-
-        Click(list, CForwardList::IDC_REMOVE_ALL);
+        for (auto [mode, destination, all] :
+             {std::tuple{"External (Busy)", "204", false}, std::tuple{"External (No Answer)", "203", true}}) {
+            Add(list, [&](CForwardDlg &dialog) {
+                if (all)
+                    Click(dialog, CForwardDlg::IDC_FORWARD_ALL);
+                EXPECT_EQ(dialog.IsDlgItemEnabled(CForwardDlg::IDC_ADDRESS), !all);
+                ChooseItem(dialog, CForwardDlg::IDC_MODE, QString::fromUtf8(mode));
+                TypeText(dialog, CForwardDlg::IDC_DESTINATION, QString::fromUtf8(destination));
+                Click(dialog, win::IDOK);
+            });
+            list.Rebuild();
+        }
         const exchange::RecordedCall all = Last("lineForwardW");
         EXPECT_EQ(all.number("bAllAddresses"), 1u);
-        EXPECT_TRUE(all.isNull("lpForwardList"));
-    });
-}
-
-TEST_F(ForwardingTest, ForwardAllSendsEveryKnownEntryAndTheNewOne)
-{
-    RunList(kAnna, [&](CForwardList &list) {
-        Add(list, [](CForwardDlg &dialog) {
-            ChooseItem(dialog, CForwardDlg::IDC_MODE, QStringLiteral("External (Busy)"));
-            TypeText(dialog, CForwardDlg::IDC_DESTINATION, QStringLiteral("204"));
-            Click(dialog, win::IDOK);
-        });
-        list.Rebuild();
-        Add(list, [](CForwardDlg &dialog) {
-            Click(dialog, CForwardDlg::IDC_FORWARD_ALL);
-            EXPECT_FALSE(dialog.IsDlgItemEnabled(CForwardDlg::IDC_ADDRESS));
-            ChooseItem(dialog, CForwardDlg::IDC_MODE, QStringLiteral("External (No Answer)"));
-            TypeText(dialog, CForwardDlg::IDC_DESTINATION, QStringLiteral("203"));
-            Click(dialog, win::IDOK);
-        });
-        const exchange::RecordedCall sent = Last("lineForwardW");
-        EXPECT_EQ(sent.number("bAllAddresses"), 1u);
-        ExpectForwardList(sent.bytes("lpForwardList"),
+        ExpectForwardList(all.bytes("lpForwardList"),
                           {{LINEFORWARDMODE_BUSYEXTERNAL, u"", u"204"}, {LINEFORWARDMODE_NOANSWEXTERNAL, u"", u"203"}});
+        EXPECT_EQ(Types(list), (QStringList{"LINEFORWARDMODE_NOANSWEXTERNAL", "LINEFORWARDMODE_BUSYEXTERNAL"}));
+
+        for (const std::vector<Expected> &remaining :
+             {std::vector<Expected>{{LINEFORWARDMODE_BUSYEXTERNAL, u"", u"204"}}, std::vector<Expected>{}}) {
+            ASSERT_TRUE(ChooseItem(list, CForwardList::IDC_LIST, 0));
+            Click(list, CForwardList::IDC_REMOVE);
+            const exchange::RecordedCall removed = Last("lineForwardW");
+            EXPECT_EQ(removed.number("bAllAddresses"), 0u);
+            ExpectForwardList(removed.bytes("lpForwardList"), remaining);
+            list.Rebuild();
+            EXPECT_EQ(Types(list).size(), remaining.size());
+        }
+
+        Click(list, CForwardList::IDC_REMOVE_ALL);
+        const exchange::RecordedCall none = Last("lineForwardW");
+        EXPECT_EQ(none.number("bAllAddresses"), 1u);
+        EXPECT_TRUE(none.isNull("lpForwardList"));
     });
 }
 

@@ -121,37 +121,6 @@ TEST_F(TransferDialogsTest, ConferenceSetupWithoutMergeAsksForTheParty)
     EXPECT_EQ(dialog.GetNumber(), QStringLiteral("202"));
 }
 
-struct ModesCase {
-    DWORD transferModes;
-    bool checked;
-    bool enabled;
-};
-
-class ConsultationTransferModes : public TransferDialogsTest, public ::testing::WithParamInterface<ModesCase> {};
-
-TEST_P(ConsultationTransferModes, SettleTheConferenceBox)
-{
-    Consult();
-    Exchange().changeLine(
-        kAnna, [](exchange::LineConfig &line) { line.addresses[0].caps.dwTransferModes = GetParam().transferModes; });
-    ASSERT_TRUE(lines[kAnna]->GetAddress(0)->GetAddressCaps(0, 0, true));
-    CCompleteTransferDlg dialog(Parent(), first, consult, 0);
-    RunModal<CCompleteTransferDlg>(dialog, [&](CCompleteTransferDlg &shown) {
-        EXPECT_EQ(shown.windowTitle(), QStringLiteral("Complete a Consultation Transfer"));
-        EXPECT_EQ(shown.GetDlgItemText(CCompleteTransferDlg::IDC_NUMBER2), QStringLiteral("202"));
-        EXPECT_EQ(shown.IsDlgButtonChecked(CCompleteTransferDlg::IDC_CONFERENCE) != 0, GetParam().checked);
-        EXPECT_EQ(shown.IsDlgItemEnabled(CCompleteTransferDlg::IDC_CONFERENCE), GetParam().enabled);
-        Click(shown, win::IDOK);
-    });
-    EXPECT_EQ(dialog.GetConference(), GetParam().checked ? 1 : 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, ConsultationTransferModes,
-                         ::testing::Values(ModesCase{LINETRANSFERMODE_TRANSFER | LINETRANSFERMODE_CONFERENCE, false,
-                                                     true},
-                                           ModesCase{LINETRANSFERMODE_TRANSFER, false, false},
-                                           ModesCase{LINETRANSFERMODE_CONFERENCE, true, false}));
-
 TEST_F(TransferDialogsTest, CompletionRefusedWhileTheCallsCannotCompleteKeepsTheWindowOpen)
 {
     Consult();
