@@ -3,6 +3,7 @@
 #include <app/AppMessages.h>
 #include <app/ResultReporting.h>
 #include <app/TapiText.h>
+#include <ui/dialogs/DialogParts.h>
 #include <ui/main/CommandSteps.h>
 #include <window/Fonts.h>
 
@@ -19,12 +20,7 @@
 
 namespace {
 
-struct StateText {
-    DWORD state;
-    const char *text;
-};
-
-constexpr StateText kStates[] = {
+constexpr ValueText kStates[] = {
     {LINEAGENTSTATE_LOGGEDOFF, "Logged Off"},
     {LINEAGENTSTATE_NOTREADY, "Not Ready"},
     {LINEAGENTSTATE_READY, "Ready"},
@@ -127,9 +123,7 @@ CAgentStateDlg::CAgentStateDlg(QWidget *parent, CTapiAddress *address, ClosedHan
 
 QString CAgentStateDlg::StateName(DWORD state)
 {
-    const auto *found =
-        std::find_if(std::begin(kStates), std::end(kStates), [state](const StateText &s) { return s.state == state; });
-    return QString::fromUtf8(found != std::end(kStates) ? found->text : "Unknown");
+    return TextOfValue(kStates, state, "Unknown");
 }
 
 QString CAgentStateDlg::GroupText(const CTapiAgentGroupEntry &group)

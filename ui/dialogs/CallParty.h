@@ -8,7 +8,7 @@
 class CTapiCall;
 
 struct CallParty {
-    QString name;
+    QString name = QStringLiteral("Not Available"); ///< until the call's party is known
     QString number;
 };
 

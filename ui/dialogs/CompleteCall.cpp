@@ -1,6 +1,6 @@
 #include <ui/dialogs/CompleteCall.h>
 
-#include <ui/dialogs/CallParty.h>
+#include <ui/dialogs/DialogParts.h>
 #include <window/Fonts.h>
 
 #include "CTapiAddress.h"
@@ -9,7 +9,6 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -17,12 +16,7 @@
 
 namespace {
 
-struct CompletionMode {
-    DWORD mode;
-    const char *text;
-};
-
-constexpr CompletionMode kModes[] = {
+constexpr ValueText kModes[] = {
     {LINECALLCOMPLMODE_CAMPON, "Camp On"},
     {LINECALLCOMPLMODE_CALLBACK, "Call back"},
     {LINECALLCOMPLMODE_INTRUDE, "Intrude"},
@@ -54,17 +48,13 @@ CCompleteCall::CCompleteCall(QWidget *parent, CTapiCall *call) : win::Dialog(par
     fields->addWidget(AddLabel(QStringLiteral("Message Identifier:"), IDC_MESSAGE), 1, 0);
     fields->addWidget(GetDlgItem(IDC_MESSAGE), 1, 1);
     fields->setColumnStretch(1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(GetDlgItem(win::IDOK));
-    buttons->addWidget(GetDlgItem(win::IDCANCEL));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(party);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow(*this, {win::IDOK, win::IDCANCEL}));
 
-    BindText(IDC_PARTY_NAME, partyName_);
-    BindText(IDC_PARTY_NUMBER, partyNumber_);
+    BindText(IDC_PARTY_NAME, party_.name);
+    BindText(IDC_PARTY_NUMBER, party_.number);
     OnNotify(IDC_MODE, win::Notify::SelChange, [this] { OnSelectionChange(); });
     OnNotify(IDC_MESSAGE, win::Notify::SelChange, [this] { OnSelectionChange(); });
 }
@@ -72,9 +62,7 @@ CCompleteCall::CCompleteCall(QWidget *parent, CTapiCall *call) : win::Dialog(par
 void CCompleteCall::OnInitDialog()
 {
     SetChildFont(win::GetStockFont(win::StockFont::AnsiVariable));
-    const CallParty party = PartyOf(*call_);
-    partyName_ = party.name;
-    partyNumber_ = party.number;
+    party_ = PartyOf(*call_);
     win::Dialog::OnInitDialog();
     FillLists();
     if (Items(IDC_MODE).GetCount() > 0)
@@ -89,9 +77,9 @@ void CCompleteCall::FillLists()
     if (!caps)
         return;
     win::ListControl modes = Items(IDC_MODE);
-    for (const CompletionMode &mode : kModes) {
-        if (caps->dwCallCompletionModes & mode.mode)
-            modes.SetItemData(modes.AddString(QString::fromUtf8(mode.text)), mode.mode);
+    for (const ValueText &mode : kModes) {
+        if (caps->dwCallCompletionModes & mode.value)
+            modes.SetItemData(modes.AddString(QString::fromUtf8(mode.text)), mode.value);
     }
     // The messages are fixed-size entries of ANSI text, each cut at its first zero.
     const DWORD entrySize = caps->dwCompletionMsgTextEntrySize;

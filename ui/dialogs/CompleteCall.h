@@ -3,6 +3,7 @@
 // main window issues the completion with what the dialog returns.
 #pragma once
 
+#include <ui/dialogs/CallParty.h>
 #include <window/Dialog.h>
 
 #include "TapiPlatform.h"
@@ -42,8 +43,7 @@ private:
     void OnSelectionChange();
 
     CTapiCall *call_;
-    QString partyName_ = QStringLiteral("Not Available");
-    QString partyNumber_;
+    CallParty party_;
     DWORD completionMode_ = 0;
     DWORD messageId_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <app/ResultReporting.h>
 #include <app/TapiText.h>
 #include <ui/dialogs/CallParty.h>
+#include <ui/dialogs/DialogParts.h>
 #include <ui/main/CommandSteps.h>
 #include <window/Fonts.h>
 
@@ -68,22 +69,17 @@ CCompleteTransferDlg::CCompleteTransferDlg(QWidget *parent, CTapiCall *firstCall
     progress->addWidget(GetDlgItem(IDC_CONFERENCE));
     progress->addStretch();
     progress->addWidget(GetDlgItem(IDC_ELAPSED));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(GetDlgItem(win::IDOK));
-    buttons->addWidget(GetDlgItem(win::IDCANCEL));
-    buttons->addWidget(GetDlgItem(IDC_CLOSE_WINDOW));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(calls);
     layout->addLayout(progress);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow(*this, {win::IDOK, win::IDCANCEL, IDC_CLOSE_WINDOW}));
 
     BindText(IDC_STATE1, first_.state);
-    BindText(IDC_NAME1, first_.name);
-    BindText(IDC_NUMBER1, first_.number);
+    BindText(IDC_NAME1, first_.party.name);
+    BindText(IDC_NUMBER1, first_.party.number);
     BindText(IDC_STATE2, consult_.state);
-    BindText(IDC_NAME2, consult_.name);
-    BindText(IDC_NUMBER2, consult_.number);
+    BindText(IDC_NAME2, consult_.party.name);
+    BindText(IDC_NUMBER2, consult_.party.number);
     BindCheck(IDC_CONFERENCE, conference_);
     BindText(IDC_ELAPSED, elapsed_);
     OnClicked(IDC_CLOSE_WINDOW, [this] { EndDialog(IDC_CLOSE_WINDOW); });
@@ -103,11 +99,8 @@ DWORD CCompleteTransferDlg::Features(const Block &block)
 
 void CCompleteTransferDlg::ShowParty(Block &block)
 {
-    if (CTapiCall *call = Live(block)) {
-        const CallParty party = PartyOf(*call);
-        block.name = party.name;
-        block.number = party.number;
-    }
+    if (CTapiCall *call = Live(block))
+        block.party = PartyOf(*call);
 }
 
 void CCompleteTransferDlg::RefreshStates()

@@ -4,6 +4,7 @@
 // user complete, cancel the consultation, or just close the window.
 #pragma once
 
+#include <ui/dialogs/CallParty.h>
 #include <window/Dialog.h>
 
 #include "TapiPlatform.h"
@@ -57,8 +58,7 @@ private:
         CTapiLine *line; // the line that lists the call while it lives
         HCALL handle;
         QString state;
-        QString name = QStringLiteral("Not Available");
-        QString number;
+        CallParty party;
     };
 
     /// The block's call while its line still lists it, else null.

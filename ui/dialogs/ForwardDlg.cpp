@@ -1,6 +1,7 @@
 #include <ui/dialogs/ForwardDlg.h>
 
 #include <app/TapiText.h>
+#include <ui/dialogs/DialogParts.h>
 #include <window/Fonts.h>
 #include <window/Shell.h>
 
@@ -14,12 +15,7 @@
 
 namespace {
 
-struct ModeChoice {
-    DWORD mode;
-    const char *text;
-};
-
-constexpr ModeChoice kModeChoices[] = {
+constexpr ValueText kModeChoices[] = {
     {LINEFORWARDMODE_UNCOND, "Unconditional"},
     {LINEFORWARDMODE_UNCONDINTERNAL, "Internal (Uncond)"},
     {LINEFORWARDMODE_UNCONDEXTERNAL, "External (Uncond)"},
@@ -88,13 +84,9 @@ CForwardDlg::CForwardDlg(QWidget *parent, CTapiLine *line) : win::Dialog(parent)
     rings->addStretch();
     fields->addLayout(rings, 4, 1, 1, 2);
     fields->setColumnStretch(1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(GetDlgItem(win::IDOK));
-    buttons->addWidget(GetDlgItem(win::IDCANCEL));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow(*this, {win::IDOK, win::IDCANCEL}));
 
     BindCheck(IDC_FORWARD_ALL, forwardAll_);
     BindText(IDC_CALLER, caller_);
@@ -171,9 +163,9 @@ void CForwardDlg::OnAddressChange()
         }
     }
     forwardModes_ = caps->dwForwardModes;
-    for (const ModeChoice &choice : kModeChoices) {
-        if (forwardModes_ & choice.mode)
-            modes.SetItemData(modes.AddString(QString::fromUtf8(choice.text)), choice.mode);
+    for (const ValueText &choice : kModeChoices) {
+        if (forwardModes_ & choice.value)
+            modes.SetItemData(modes.AddString(QString::fromUtf8(choice.text)), choice.value);
     }
     if ((caps->dwAddressFeatures & LINEADDRFEATURE_FORWARDDND) || dndOffered_)
         modes.SetItemData(modes.AddString(QString::fromUtf8(kDoNotDisturbText)), kDoNotDisturb);

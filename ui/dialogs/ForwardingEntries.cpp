@@ -1,5 +1,7 @@
 #include <ui/dialogs/ForwardingEntries.h>
 
+#include <ui/dialogs/DialogParts.h>
+
 #include "CTapiBuffer.h"
 
 #include <cstddef>
@@ -7,12 +9,7 @@
 
 namespace {
 
-struct ModeName {
-    DWORD mode;
-    const char *name;
-};
-
-constexpr ModeName kModeNames[] = {
+constexpr ValueText kModeNames[] = {
     {LINEFORWARDMODE_UNCOND, "LINEFORWARDMODE_UNCOND"},
     {LINEFORWARDMODE_UNCONDINTERNAL, "LINEFORWARDMODE_UNCONDINTERNAL"},
     {LINEFORWARDMODE_UNCONDEXTERNAL, "LINEFORWARDMODE_UNCONDEXTERNAL"},
@@ -57,11 +54,7 @@ void PutText(CTapiBuffer &block, const QString &text, DWORD &offset, DWORD &size
 
 QString ForwardModeName(DWORD mode)
 {
-    for (const ModeName &name : kModeNames) {
-        if (name.mode == mode)
-            return QString::fromUtf8(name.name);
-    }
-    return QStringLiteral("LINEFORWARDMODE_UNKNOWN");
+    return TextOfValue(kModeNames, mode, "LINEFORWARDMODE_UNKNOWN");
 }
 
 QString CutText(const QString &text, int characters)

@@ -1,10 +1,9 @@
 #include <ui/dialogs/SetupConfDlg.h>
 
-#include <ui/dialogs/CallParty.h>
+#include <ui/dialogs/DialogParts.h>
 #include <window/Fonts.h>
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -30,16 +29,12 @@ CSetupConfDlg::CSetupConfDlg(QWidget *parent, CTapiCall *call, bool mergeOffered
     fields->addWidget(GetDlgItem(IDC_NUMBER), 2, 1);
     fields->addWidget(GetDlgItem(IDC_MERGE), 3, 0, 1, 2);
     fields->setColumnStretch(1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(GetDlgItem(win::IDOK));
-    buttons->addWidget(GetDlgItem(win::IDCANCEL));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow(*this, {win::IDOK, win::IDCANCEL}));
 
-    BindText(IDC_PARTY_NAME, partyName_);
-    BindText(IDC_PARTY_NUMBER, partyNumber_);
+    BindText(IDC_PARTY_NAME, party_.name);
+    BindText(IDC_PARTY_NUMBER, party_.number);
     BindText(IDC_NUMBER, number_);
     BindCheck(IDC_MERGE, merge_);
     OnClicked(IDC_MERGE, [this] { OnMergeToggle(); });
@@ -52,9 +47,7 @@ CSetupConfDlg::CSetupConfDlg(QWidget *parent, CTapiCall *call, bool mergeOffered
 void CSetupConfDlg::OnInitDialog()
 {
     SetChildFont(win::GetStockFont(win::StockFont::AnsiVariable));
-    const CallParty party = PartyOf(*call_);
-    partyName_ = party.name;
-    partyNumber_ = party.number;
+    party_ = PartyOf(*call_);
     win::Dialog::OnInitDialog();
     if (mergeOffered_) {
         EnableDlgItem(IDC_MERGE);

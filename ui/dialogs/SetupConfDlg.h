@@ -3,6 +3,7 @@
 // conference with what the dialog returns.
 #pragma once
 
+#include <ui/dialogs/CallParty.h>
 #include <window/Dialog.h>
 
 #include <QString>
@@ -38,8 +39,7 @@ private:
 
     CTapiCall *call_;
     bool mergeOffered_;
-    QString partyName_;
-    QString partyNumber_;
+    CallParty party_;
     QString number_;
     int merge_ = 0;
 };

@@ -1,12 +1,11 @@
 #include <ui/dialogs/TransferDlg.h>
 
-#include <ui/dialogs/CallParty.h>
+#include <ui/dialogs/DialogParts.h>
 #include <window/Fonts.h>
 
 #include "CTapiCall.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -31,16 +30,12 @@ CTransferDlg::CTransferDlg(QWidget *parent, CTapiCall *call) : win::Dialog(paren
     fields->addWidget(AddLabel(QStringLiteral("Number to Dial:"), IDC_NUMBER), 3, 0);
     fields->addWidget(GetDlgItem(IDC_NUMBER), 3, 1);
     fields->setColumnStretch(1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(GetDlgItem(win::IDOK));
-    buttons->addWidget(GetDlgItem(win::IDCANCEL));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow(*this, {win::IDOK, win::IDCANCEL}));
 
-    BindText(IDC_PARTY_NAME, partyName_);
-    BindText(IDC_PARTY_NUMBER, partyNumber_);
+    BindText(IDC_PARTY_NAME, party_.name);
+    BindText(IDC_PARTY_NUMBER, party_.number);
     BindCheck(IDC_CONSULTATION, consultation_);
     BindText(IDC_NUMBER, number_);
     OnNotify(IDC_NUMBER, win::Notify::TextChange, [this] {
@@ -52,9 +47,7 @@ CTransferDlg::CTransferDlg(QWidget *parent, CTapiCall *call) : win::Dialog(paren
 void CTransferDlg::OnInitDialog()
 {
     SetChildFont(win::GetStockFont(win::StockFont::AnsiVariable));
-    const CallParty party = PartyOf(*call_);
-    partyName_ = party.name;
-    partyNumber_ = party.number;
+    party_ = PartyOf(*call_);
     win::Dialog::OnInitDialog();
 
     const auto status = call_->GetCallStatus();

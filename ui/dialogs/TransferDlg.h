@@ -2,6 +2,7 @@
 // The main window performs the transfer with what the dialog returns.
 #pragma once
 
+#include <ui/dialogs/CallParty.h>
 #include <window/Dialog.h>
 
 #include <QString>
@@ -33,8 +34,7 @@ protected:
 
 private:
     CTapiCall *call_;
-    QString partyName_ = QStringLiteral("Not Available");
-    QString partyNumber_;
+    CallParty party_;
     int consultation_ = 0;
     QString number_;
 };
