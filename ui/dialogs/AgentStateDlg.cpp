@@ -255,8 +255,8 @@ void CAgentStateDlg::ApplyEnabling(const LINEAGENTSTATUS *status)
     EnableDlgItem(IDC_SET_GROUPS, setGroups);
     EnableDlgItem(IDC_GROUP1, setGroups);
     EnableDlgItem(IDC_GROUP2, setGroups);
-    if (setGroups)
-        EnableDlgItem(IDC_GROUP_LIST, Items(IDC_GROUP_LIST).GetCount() > 0);
+    // Choosing groups is of no use where they cannot be set.
+    EnableDlgItem(IDC_GROUP_LIST, setGroups && Items(IDC_GROUP_LIST).GetCount() > 0);
     EnableDlgItem(IDC_ACTIVITY, (features & LINEAGENTFEATURE_SETAGENTACTIVITY) && Items(IDC_ACTIVITY).GetCount() > 0);
     EnableDlgItem(IDC_UPDATE);
 }
