@@ -86,7 +86,7 @@ void Exchange::run()
             sink->deliver(events);
         lock.lock();
         delivering_ = false;
-        board_->collect();
+        board_->core().collect(outbox_);
         idleCv_.notify_all();
     }
 }
@@ -168,34 +168,34 @@ LegId Exchange::incomingCall(DWORD line, DWORD address, std::u16string callerNum
         const Line *l = b.line(line);
         if (!l || l->removed() || !l->hasAddress(address))
             return 0;
-        return b.incomingCall(line, address, PartyId::of(std::move(callerNumber), std::move(callerName)), mediaMode);
+        return b.farEnd().calls(line, address, PartyId::of(std::move(callerNumber), std::move(callerName)), mediaMode);
     });
 }
 
 LONG Exchange::remoteAnswer(LegId leg)
 {
-    return modify([&](Switchboard &b) { return b.remoteAnswer(leg); });
+    return modify([&](Switchboard &b) { return b.farEnd().answer(leg); });
 }
 
 LONG Exchange::remoteHangUp(LegId leg)
 {
-    return modify([&](Switchboard &b) { return b.remoteHangUp(leg); });
+    return modify([&](Switchboard &b) { return b.farEnd().hangUp(leg); });
 }
 
 LONG Exchange::remoteBusy(LegId leg)
 {
-    return modify([&](Switchboard &b) { return b.remoteBusy(leg); });
+    return modify([&](Switchboard &b) { return b.farEnd().busy(leg); });
 }
 
 LONG Exchange::remoteReject(LegId leg)
 {
-    return modify([&](Switchboard &b) { return b.remoteReject(leg); });
+    return modify([&](Switchboard &b) { return b.farEnd().reject(leg); });
 }
 
 bool Exchange::updateCallInfo(LegId leg, DWORD infoStates, const std::function<void(CallInfoData &)> &change)
 {
     return modify([&](Switchboard &b) {
-        Leg *l = b.leg(leg);
+        Leg *l = b.core().leg(leg);
         if (!l || l->idle())
             return false;
         l->changeInfo(infoStates, outbox_, change);
@@ -208,7 +208,7 @@ LONG Exchange::setLineStatus(DWORD line, DWORD statusFlag, bool on)
     return modify([&](Switchboard &b) -> LONG {
         if (!b.line(line))
             return LINEERR_BADDEVICEID;
-        b.setLineDevStatus(line, statusFlag, on);
+        b.calls().setLineDevStatus(line, statusFlag, on);
         return 0;
     });
 }
@@ -240,7 +240,7 @@ void Exchange::pressButton(DWORD phone, DWORD button, DWORD state)
 LONG Exchange::setLamp(DWORD phone, DWORD button, DWORD lampMode)
 {
     return modify([&](Switchboard &b) -> LONG {
-        Phone *p = b.phone(phone);
+        Phone *p = b.core().phone(phone);
         return p ? p->setLamp(button, lampMode, &outbox_) : PHONEERR_BADDEVICEID;
     });
 }
@@ -248,7 +248,7 @@ LONG Exchange::setLamp(DWORD phone, DWORD button, DWORD lampMode)
 bool Exchange::changeLine(DWORD line, const std::function<void(LineConfig &)> &change)
 {
     return modify([&](Switchboard &b) {
-        Line *l = b.line(line);
+        Line *l = b.core().line(line);
         if (!l)
             return false;
         const std::vector<AddressConfig> before = l->config().addresses;
@@ -270,7 +270,7 @@ bool Exchange::changeLine(DWORD line, const std::function<void(LineConfig &)> &c
 bool Exchange::changePhone(DWORD phone, const std::function<void(PhoneConfig &)> &change)
 {
     return modify([&](Switchboard &b) {
-        Phone *p = b.phone(phone);
+        Phone *p = b.core().phone(phone);
         if (!p)
             return false;
         PhoneConfig config = p->config();
@@ -284,7 +284,7 @@ bool Exchange::changePhone(DWORD phone, const std::function<void(PhoneConfig &)>
 DWORD Exchange::addLine(LineConfig config)
 {
     return modify([&](Switchboard &b) {
-        const DWORD id = b.addLine(std::move(config));
+        const DWORD id = b.core().addLine(std::move(config));
         outbox_.push_back(Event::deviceChange(Event::Kind::DeviceAdded, id, false));
         return id;
     });
@@ -293,7 +293,7 @@ DWORD Exchange::addLine(LineConfig config)
 DWORD Exchange::addPhone(PhoneConfig config)
 {
     return modify([&](Switchboard &b) {
-        const DWORD id = b.addPhone(std::move(config));
+        const DWORD id = b.core().addPhone(std::move(config));
         outbox_.push_back(Event::deviceChange(Event::Kind::DeviceAdded, id, true));
         return id;
     });
@@ -302,12 +302,10 @@ DWORD Exchange::addPhone(PhoneConfig config)
 bool Exchange::removeLine(DWORD line)
 {
     return modify([&](Switchboard &b) {
-        Line *l = b.line(line);
+        const Line *l = b.line(line);
         if (!l || l->removed())
             return false;
-        b.dropCallsOn(line);
-        Completions(b).lineRemoved(line);
-        l->markRemoved();
+        b.core().removeLine(line);
         outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, line, false));
         outbox_.push_back(Event::deviceChange(Event::Kind::DeviceRemoved, line, false));
         return true;
@@ -317,7 +315,7 @@ bool Exchange::removeLine(DWORD line)
 bool Exchange::removePhone(DWORD phone)
 {
     return modify([&](Switchboard &b) {
-        Phone *p = b.phone(phone);
+        Phone *p = b.core().phone(phone);
         if (!p || p->removed())
             return false;
         p->markRemoved();
@@ -351,20 +349,17 @@ bool Exchange::forceClosePhone(DWORD phone)
 
 std::vector<LegId> Exchange::legsOn(DWORD line, std::optional<DWORD> address) const
 {
-    return inspect([&](const Switchboard &b) { return b.legsOn(line, address); });
+    return inspect([&](const Switchboard &b) { return b.core().legsOn(line, address); });
 }
 
 std::vector<PendingCompletion> Exchange::pendingCompletions() const
 {
-    return inspect([](const Switchboard &b) { return b.completions().pending; });
+    return inspect([](const Switchboard &b) { return b.completions().pending(); });
 }
 
 std::vector<LeftMessage> Exchange::completionMessages(DWORD line) const
 {
-    return inspect([&](const Switchboard &b) {
-        const auto it = b.completions().messages.find(line);
-        return it == b.completions().messages.end() ? std::vector<LeftMessage>{} : it->second;
-    });
+    return inspect([&](const Switchboard &b) { return b.completions().messages(line); });
 }
 
 DWORD Exchange::legState(LegId leg) const

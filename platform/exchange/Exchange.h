@@ -34,8 +34,8 @@
 #define DIALWERK_EXCHANGE_EXCHANGE_H
 
 #include "exchange/CallRecorder.h"
-#include "exchange/Clock.h"
-#include "exchange/Events.h"
+#include "exchange/core/Clock.h"
+#include "exchange/core/Events.h"
 #include "exchange/FaultTable.h"
 #include "exchange/Switchboard.h"
 #include "exchange/Topology.h"

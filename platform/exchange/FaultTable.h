@@ -3,7 +3,7 @@
 #ifndef DIALWERK_EXCHANGE_FAULTTABLE_H
 #define DIALWERK_EXCHANGE_FAULTTABLE_H
 
-#include "exchange/Clock.h"
+#include "exchange/core/Clock.h"
 
 #include <tapi.h>
 

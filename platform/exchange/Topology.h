@@ -4,7 +4,7 @@
 #ifndef DIALWERK_EXCHANGE_TOPOLOGY_H
 #define DIALWERK_EXCHANGE_TOPOLOGY_H
 
-#include "exchange/Clock.h"
+#include "exchange/core/Clock.h"
 
 #include <tapi.h>
 

@@ -6,7 +6,7 @@
 #include "tapi32/InputStruct.h"
 #include "tapi32/StructWriter.h"
 
-#include <exchange/Agents.h>
+#include <exchange/features/Agents.h>
 
 #include <cstddef>
 #include <memory>
@@ -33,13 +33,13 @@ LONG agentRequest(ApiCall &call, HLINE hLine, std::function<LONG(const Switchboa
 
 /// An asynchronous query whose answer is written into `out` with the reply.
 LONG agentQuery(ApiCall &call, HLINE hLine, DWORD address, void *out, DWORD fixed,
-                exchange::VarStruct (*answer)(const Switchboard &, DWORD, DWORD))
+                exchange::VarStruct (Agents::*answer)(DWORD, DWORD) const)
 {
     PendingRequest pending;
     if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     const DWORD device = pending.device;
-    auto check = [=](const Switchboard &b) { return Agents::checkAgent(b, device, address); };
+    auto check = [=](const Switchboard &b) { return b.agents().checkAgent(device, address); };
     if (LONG r = exchangeOf().inspect(check))
         return call.done(r);
     if (!out)
@@ -48,7 +48,7 @@ LONG agentQuery(ApiCall &call, HLINE hLine, DWORD address, void *out, DWORD fixe
         return call.done(LINEERR_STRUCTURETOOSMALL);
     pending.outStruct = out;
     pending.outAnswer = std::make_shared<const exchange::VarStruct>(
-        exchangeOf().inspect([&](const Switchboard &b) { return answer(b, device, address); }));
+        exchangeOf().inspect([&](const Switchboard &b) { return (b.agents().*answer)(device, address); }));
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(tag, check, [](Switchboard &) {});
     }));
@@ -103,9 +103,9 @@ LONG WINAPI lineSetAgentState(HLINE hLine, DWORD dwAddressID, DWORD dwAgentState
     return agentRequest(
         call, hLine,
         [=](const Switchboard &b, DWORD line) {
-            return Agents::checkState(b, line, dwAddressID, dwAgentState, dwNextAgentState);
+            return b.agents().checkState(line, dwAddressID, dwAgentState, dwNextAgentState);
         },
-        [=](Switchboard &b, DWORD line) { b.setAgentState(line, dwAddressID, dwAgentState, dwNextAgentState); });
+        [=](Switchboard &b, DWORD line) { b.agents().setState(line, dwAddressID, dwAgentState, dwNextAgentState); });
 }
 
 LONG WINAPI lineSetAgentActivity(HLINE hLine, DWORD dwAddressID, DWORD dwActivityID)
@@ -114,8 +114,8 @@ LONG WINAPI lineSetAgentActivity(HLINE hLine, DWORD dwAddressID, DWORD dwActivit
     call.num("hLine", hLine).num("dwAddressID", dwAddressID).num("dwActivityID", dwActivityID);
     return agentRequest(
         call, hLine,
-        [=](const Switchboard &b, DWORD line) { return Agents::checkActivity(b, line, dwAddressID, dwActivityID); },
-        [=](Switchboard &b, DWORD line) { b.setAgentActivity(line, dwAddressID, dwActivityID); });
+        [=](const Switchboard &b, DWORD line) { return b.agents().checkActivity(line, dwAddressID, dwActivityID); },
+        [=](Switchboard &b, DWORD line) { b.agents().setActivity(line, dwAddressID, dwActivityID); });
 }
 
 LONG WINAPI lineSetAgentGroup(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLIST lpAgentGroupList)
@@ -128,15 +128,15 @@ LONG WINAPI lineSetAgentGroup(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLI
     const DWORD device = pending.device;
     // The address is checked before the list, so an address without agents
     // answers that the operation is unavailable whatever the list holds.
-    if (LONG r = exchangeOf().inspect([&](const Switchboard &b) { return Agents::checkAgent(b, device, dwAddressID); }))
+    if (LONG r = exchangeOf().inspect([&](const Switchboard &b) { return b.agents().checkAgent(device, dwAddressID); }))
         return call.done(r);
     std::vector<exchange::AgentGroupId> groups;
     if (LONG r = readGroupList(lpAgentGroupList, groups))
         return call.done(r);
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
-            tag, [=](const Switchboard &b) { return Agents::checkGroups(b, device, dwAddressID, groups); },
-            [=](Switchboard &b) { b.setAgentGroups(device, dwAddressID, groups); });
+            tag, [=](const Switchboard &b) { return b.agents().checkGroups(device, dwAddressID, groups); },
+            [=](Switchboard &b) { b.agents().setGroups(device, dwAddressID, groups); });
     }));
 }
 

@@ -33,8 +33,8 @@ DWORD uuiLimit(const Switchboard &b, LegId leg, DWORD LINEDEVCAPS::*member)
 
 /// Owner-only operations that carry user-user information.
 LONG uuiRequest(ApiCall &call, HCALL hCall, LPCSTR uui, DWORD size, DWORD LINEDEVCAPS::*limit,
-                LONG (Switchboard::*check)(LegId) const,
-                void (Switchboard::*action)(LegId, const std::vector<uint8_t> &))
+                LONG (exchange::Calls::*check)(LegId) const,
+                void (exchange::Calls::*action)(LegId, const std::vector<uint8_t> &))
 {
     call.num("hCall", hCall).bytes("lpsUserUserInfo", uui, uui ? size : 0).num("dwSize", size);
     if (uui && size > kMaxInputStruct)
@@ -43,11 +43,11 @@ LONG uuiRequest(ApiCall &call, HCALL hCall, LPCSTR uui, DWORD size, DWORD LINEDE
     return callRequest(
         call, hCall,
         [=](const Switchboard &b, LegId leg) -> LONG {
-            if (LONG r = (b.*check)(leg))
+            if (LONG r = (b.calls().*check)(leg))
                 return r;
             return data.size() > uuiLimit(b, leg, limit) ? LINEERR_USERUSERINFOTOOBIG : 0;
         },
-        [=](Switchboard &b, LegId leg) { (b.*action)(leg, data); });
+        [=](Switchboard &b, LegId leg) { (b.calls().*action)(leg, data); });
 }
 
 } // namespace
@@ -95,9 +95,7 @@ LONG WINAPI lineMakeCallW(HLINE hLine, LPHCALL lphCall, LPCWSTR lpszDestAddress,
         return exchangeOf().requestCreating(
             tag,
             [=](const Switchboard &b) {
-                if (LONG r = b.checkMakeCall(device, params.addressId, dest))
-                    return r;
-                return exchange::Predictive::check(b, device, params.addressId, params.options.predictive);
+                return b.checkMakeCall(device, params.addressId, dest, params.options);
             },
             [=](Switchboard &b, uint32_t id) { b.makeCall(id, device, params.addressId, dest, params.options); });
     }));
@@ -113,29 +111,29 @@ LONG WINAPI lineDialW(HCALL hCall, LPCWSTR lpszDestAddress, DWORD dwCountryCode)
     if (LONG r = readText(lpszDestAddress, dest, false))
         return call.done(r);
     return callRequest(
-        call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkDial(leg, dest); },
-        [=](Switchboard &b, LegId leg) { b.dial(leg, dest); });
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.calls().checkDial(leg, dest); },
+        [=](Switchboard &b, LegId leg) { b.calls().dial(leg, dest); });
 }
 
 LONG WINAPI lineAccept(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
 {
     ApiCall call("lineAccept");
-    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIAcceptSize, &Switchboard::checkAccept,
-                      &Switchboard::accept);
+    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIAcceptSize, &exchange::Calls::checkAccept,
+                      &exchange::Calls::accept);
 }
 
 LONG WINAPI lineAnswer(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
 {
     ApiCall call("lineAnswer");
-    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIAnswerSize, &Switchboard::checkAnswer,
-                      &Switchboard::answer);
+    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIAnswerSize, &exchange::Calls::checkAnswer,
+                      &exchange::Calls::answer);
 }
 
 LONG WINAPI lineDrop(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
 {
     ApiCall call("lineDrop");
-    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIDropSize, &Switchboard::checkDrop,
-                      &Switchboard::drop);
+    return uuiRequest(call, hCall, lpsUserUserInfo, dwSize, &LINEDEVCAPS::dwUUIDropSize, &exchange::Calls::checkDrop,
+                      &exchange::Calls::drop);
 }
 
 LONG WINAPI lineHold(HCALL hCall)
@@ -143,8 +141,8 @@ LONG WINAPI lineHold(HCALL hCall)
     ApiCall call("lineHold");
     call.num("hCall", hCall);
     return callRequest(
-        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkHold(leg); },
-        [](Switchboard &b, LegId leg) { b.hold(leg); });
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.calls().checkHold(leg); },
+        [](Switchboard &b, LegId leg) { b.calls().hold(leg); });
 }
 
 LONG WINAPI lineUnhold(HCALL hCall)
@@ -152,8 +150,8 @@ LONG WINAPI lineUnhold(HCALL hCall)
     ApiCall call("lineUnhold");
     call.num("hCall", hCall);
     return callRequest(
-        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkUnhold(leg); },
-        [](Switchboard &b, LegId leg) { b.unhold(leg); });
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.calls().checkUnhold(leg); },
+        [](Switchboard &b, LegId leg) { b.calls().unhold(leg); });
 }
 
 LONG WINAPI lineSwapHold(HCALL hActiveCall, HCALL hHeldCall)
@@ -165,8 +163,8 @@ LONG WINAPI lineSwapHold(HCALL hActiveCall, HCALL hHeldCall)
     if (LONG r = resolveCall(hHeldCall, true, held, ignored))
         return call.done(call.immediateFault() ? call.immediateFault() : r);
     return callRequest(
-        call, hActiveCall, [=](const Switchboard &b, LegId leg) { return b.checkSwapHold(leg, held); },
-        [=](Switchboard &b, LegId leg) { b.swapHold(leg, held); });
+        call, hActiveCall, [=](const Switchboard &b, LegId leg) { return b.calls().checkSwapHold(leg, held); },
+        [=](Switchboard &b, LegId leg) { b.calls().swapHold(leg, held); });
 }
 
 LONG WINAPI lineSetCallData(HCALL hCall, LPVOID lpCallData, DWORD dwSize)
@@ -179,8 +177,8 @@ LONG WINAPI lineSetCallData(HCALL hCall, LPVOID lpCallData, DWORD dwSize)
         return call.done(LINEERR_INVALPARAM);
     std::vector<uint8_t> data = copyBytes(lpCallData, dwSize);
     return callRequest(
-        call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkCallData(leg, data.size()); },
-        [=](Switchboard &b, LegId leg) { b.setCallData(leg, data); });
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.calls().checkCallData(leg, data.size()); },
+        [=](Switchboard &b, LegId leg) { b.calls().setCallData(leg, data); });
 }
 
 LONG WINAPI lineSetCallQualityOfService(HCALL hCall, LPVOID lpSendingFlowspec, DWORD dwSendingFlowspecSize,
@@ -199,8 +197,8 @@ LONG WINAPI lineSetCallQualityOfService(HCALL hCall, LPVOID lpSendingFlowspec, D
     std::vector<uint8_t> send = copyBytes(lpSendingFlowspec, dwSendingFlowspecSize);
     std::vector<uint8_t> receive = copyBytes(lpReceivingFlowspec, dwReceivingFlowspecSize);
     return callRequest(
-        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkLive(leg); },
-        [=](Switchboard &b, LegId leg) { b.setQualityOfService(leg, send, receive); });
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.calls().checkLive(leg); },
+        [=](Switchboard &b, LegId leg) { b.calls().setQualityOfService(leg, send, receive); });
 }
 
 LONG WINAPI lineSendUserUserInfo(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize)
@@ -214,8 +212,8 @@ LONG WINAPI lineSendUserUserInfo(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSi
         return call.done(LINEERR_USERUSERINFOTOOBIG);
     std::vector<uint8_t> data = copyBytes(lpsUserUserInfo, dwSize);
     return callRequest(
-        call, hCall, [=](const Switchboard &b, LegId leg) { return b.checkSendUserUserInfo(leg, data.size()); },
-        [=](Switchboard &b, LegId leg) { b.sendUserUserInfo(leg, data); });
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.calls().checkSendUserUserInfo(leg, data.size()); },
+        [=](Switchboard &b, LegId leg) { b.calls().sendUserUserInfo(leg, data); });
 }
 
 LONG WINAPI lineReleaseUserUserInfo(HCALL hCall)
@@ -223,8 +221,8 @@ LONG WINAPI lineReleaseUserUserInfo(HCALL hCall)
     ApiCall call("lineReleaseUserUserInfo");
     call.num("hCall", hCall);
     return callRequest(
-        call, hCall, [](const Switchboard &b, LegId leg) { return b.checkLive(leg); },
-        [](Switchboard &b, LegId leg) { b.releaseUserUserInfo(leg); });
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.calls().checkLive(leg); },
+        [](Switchboard &b, LegId leg) { b.calls().releaseUserUserInfo(leg); });
 }
 
 LONG WINAPI lineGenerateDigitsW(HCALL hCall, DWORD dwDigitMode, LPCWSTR lpszDigits, DWORD dwDuration)
@@ -243,9 +241,9 @@ LONG WINAPI lineGenerateDigitsW(HCALL hCall, DWORD dwDigitMode, LPCWSTR lpszDigi
         return call.done(LINEERR_INVALPOINTER);
     const std::u16string *d = lpszDigits ? &digits : nullptr;
     return call.done(exchangeOf().modify([&](Switchboard &b) -> LONG {
-        if (LONG r = b.checkGenerateDigits(leg, dwDigitMode, d))
+        if (LONG r = b.calls().checkGenerateDigits(leg, dwDigitMode, d))
             return r;
-        b.generateDigits(leg, dwDigitMode, d, dwDuration);
+        b.calls().generateDigits(leg, dwDigitMode, d, dwDuration);
         return 0;
     }));
 }
@@ -260,7 +258,7 @@ LONG WINAPI lineSetAppSpecific(HCALL hCall, DWORD dwAppSpecific)
     PendingRequest ignored;
     if (LONG r = resolveCall(hCall, true, leg, ignored, true))
         return call.done(r);
-    exchangeOf().modify([&](Switchboard &b) { b.setAppSpecific(leg, dwAppSpecific); });
+    exchangeOf().modify([&](Switchboard &b) { b.calls().setAppSpecific(leg, dwAppSpecific); });
     return call.done(0);
 }
 
@@ -356,7 +354,7 @@ LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus)
         const exchange::Leg *l = b.leg(c->leg);
         if (!l)
             return std::nullopt;
-        return l->callStatus(b.features(*l), b.features2(*l));
+        return l->callStatus(b.core().features(*l), b.core().features2(*l));
     });
     if (!status)
         return call.done(LINEERR_INVALCALLHANDLE);
@@ -389,7 +387,7 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLI
     const auto legs = exchangeOf().inspect([&](const Switchboard &b) -> std::optional<std::vector<LegId>> {
         if (address && !b.line(open->device)->hasAddress(*address))
             return std::nullopt;
-        return b.legsOn(open->device, address);
+        return b.core().legsOn(open->device, address);
     });
     if (!legs)
         return call.done(LINEERR_INVALADDRESSID);

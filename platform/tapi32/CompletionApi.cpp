@@ -2,7 +2,7 @@
 #include "tapi32/ApiSupport.h"
 #include "tapi32/CallRequest.h"
 
-#include <exchange/Completions.h>
+#include <exchange/features/Completions.h>
 
 using namespace tapi32;
 using exchange::Completions;
@@ -26,8 +26,8 @@ LONG WINAPI lineCompleteCall(HCALL hCall, LPDWORD lpdwCompletionID, DWORD dwComp
     pending.outValue = lpdwCompletionID;
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return Completions::check(b, leg, dwCompletionMode, dwMessageID); },
-            [=](Switchboard &b, uint32_t id) { Completions(b).complete(id, leg, dwCompletionMode, dwMessageID); });
+            tag, [=](const Switchboard &b) { return b.completions().check(leg, dwCompletionMode, dwMessageID); },
+            [=](Switchboard &b, uint32_t id) { b.completions().complete(id, leg, dwCompletionMode, dwMessageID); });
     }));
 }
 

@@ -3,7 +3,7 @@
 #include "tapi32/CallRequest.h"
 #include "tapi32/StructWriter.h"
 
-#include <exchange/Conferences.h>
+#include <exchange/features/Conferences.h>
 
 #include <cstddef>
 
@@ -48,9 +48,9 @@ LONG WINAPI lineSetupConferenceW(HCALL hCall, HLINE hLine, LPHCALL lphConfCall, 
     const DWORD device = pending.device;
     return creatingRequest(
         call, pending, lpCallParams,
-        [=](const Switchboard &b) { return Conferences::checkSetup(b, leg, device, 0, dwNumParties); },
+        [=](const Switchboard &b) { return b.conferences().checkSetup(leg, device, 0, dwNumParties); },
         [=](Switchboard &b, uint32_t id, const exchange::MakeCallOptions &o) {
-            Conferences(b).setup(id, leg, device, 0, o);
+            b.conferences().setup(id, leg, device, 0, o);
         });
 }
 
@@ -68,9 +68,9 @@ LONG WINAPI linePrepareAddToConferenceW(HCALL hConfCall, LPHCALL lphConsultCall,
         return call.done(LINEERR_INVALPOINTER);
     pending.outCalls[0] = lphConsultCall;
     return creatingRequest(
-        call, pending, lpCallParams, [=](const Switchboard &b) { return Conferences::checkPrepareAdd(b, conf); },
+        call, pending, lpCallParams, [=](const Switchboard &b) { return b.conferences().checkPrepareAdd(conf); },
         [=](Switchboard &b, uint32_t id, const exchange::MakeCallOptions &o) {
-            Conferences(b).prepareAdd(id, conf, o);
+            b.conferences().prepareAdd(id, conf, o);
         });
 }
 
@@ -90,10 +90,10 @@ LONG WINAPI lineAddToConference(HCALL hConfCall, HCALL hConsultCall)
         return exchangeOf().request(
             tag,
             [=](const Switchboard &b) {
-                const LONG r = Conferences::checkAdd(b, conf, added);
+                const LONG r = b.conferences().checkAdd(conf, added);
                 return r == LONG(LINEERR_INVALCALLHANDLE) ? LINEERR_INVALCONSULTCALLHANDLE : r;
             },
-            [=](Switchboard &b) { Conferences(b).add(conf, added); });
+            [=](Switchboard &b) { b.conferences().add(conf, added); });
     }));
 }
 
@@ -102,8 +102,8 @@ LONG WINAPI lineRemoveFromConference(HCALL hCall)
     ApiCall call("lineRemoveFromConference");
     call.num("hCall", hCall);
     return callRequest(
-        call, hCall, [](const Switchboard &b, LegId leg) { return Conferences::checkRemove(b, leg); },
-        [](Switchboard &b, LegId leg) { Conferences(b).remove(leg); });
+        call, hCall, [](const Switchboard &b, LegId leg) { return b.conferences().checkRemove(leg); },
+        [](Switchboard &b, LegId leg) { b.conferences().remove(leg); });
 }
 
 LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
@@ -120,7 +120,7 @@ LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
         if (!c)
             return call.done(LINEERR_INVALCALLHANDLE);
         const std::vector<LegId> legs =
-            exchangeOf().inspect([&](const Switchboard &b) { return b.conferenceOf(c->leg); });
+            exchangeOf().inspect([&](const Switchboard &b) { return b.conferences().conferenceOf(c->leg); });
         if (legs.empty())
             return call.done(LINEERR_NOCONFERENCE);
         // The conference call first, then its parties; the application

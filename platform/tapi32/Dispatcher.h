@@ -8,7 +8,7 @@
 
 #include "tapi32/Registry.h"
 
-#include <exchange/Events.h>
+#include <exchange/core/Events.h>
 
 #include <functional>
 #include <vector>

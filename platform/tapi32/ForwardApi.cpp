@@ -3,7 +3,7 @@
 #include "tapi32/CallRequest.h"
 #include "tapi32/InputStruct.h"
 
-#include <exchange/Forwarding.h>
+#include <exchange/features/Forwarding.h>
 
 #include <cstddef>
 #include <cstring>
@@ -85,8 +85,8 @@ LONG WINAPI lineForwardW(HLINE hLine, DWORD bAllAddresses, DWORD dwAddressID, LP
     const bool all = bAllAddresses != 0;
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
-            tag, [=](const Switchboard &b) { return Forwarding::check(b, device, all, dwAddressID, list); },
-            [=](Switchboard &b) { Forwarding(b).forward(device, all, dwAddressID, list, dwNumRingsNoAnswer); });
+            tag, [=](const Switchboard &b) { return b.forwarding().check(device, all, dwAddressID, list); },
+            [=](Switchboard &b) { b.forwarding().forward(device, all, dwAddressID, list, dwNumRingsNoAnswer); });
     }));
 }
 

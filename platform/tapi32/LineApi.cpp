@@ -252,7 +252,7 @@ LONG WINAPI lineGetAddressStatusW(HLINE hLine, DWORD dwAddressID, LPLINEADDRESSS
         const exchange::Line *l = b.line(open->device);
         if (!l->hasAddress(dwAddressID))
             return std::nullopt;
-        return l->addressStatus(dwAddressID, b.counts(open->device, dwAddressID));
+        return b.addressStatus(open->device, dwAddressID);
     });
     if (!status)
         return call.done(LINEERR_INVALADDRESSID);
@@ -280,8 +280,8 @@ LONG WINAPI lineSetLineDevStatus(HLINE hLine, DWORD dwStatusToChange, DWORD fSta
     const DWORD device = pending.device;
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
-            tag, [=](const exchange::Switchboard &b) { return b.checkLineDevStatus(device, dwStatusToChange); },
-            [=](exchange::Switchboard &b) { b.setLineDevStatus(device, dwStatusToChange, fStatus != 0); });
+            tag, [=](const exchange::Switchboard &b) { return b.calls().checkLineDevStatus(device, dwStatusToChange); },
+            [=](exchange::Switchboard &b) { b.calls().setLineDevStatus(device, dwStatusToChange, fStatus != 0); });
     }));
 }
 

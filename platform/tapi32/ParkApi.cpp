@@ -3,7 +3,7 @@
 #include "tapi32/CallRequest.h"
 #include "tapi32/StructWriter.h"
 
-#include <exchange/Parking.h>
+#include <exchange/features/Parking.h>
 
 #include <optional>
 
@@ -51,8 +51,8 @@ LONG WINAPI lineParkW(HCALL hCall, DWORD dwParkMode, LPCWSTR lpszDirAddress, LPV
     }
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return Parking::checkPark(b, leg, dwParkMode, slot); },
-            [=](Switchboard &b, uint32_t id) { Parking(b).park(id, leg, dwParkMode, slot); });
+            tag, [=](const Switchboard &b) { return b.parking().checkPark(leg, dwParkMode, slot); },
+            [=](Switchboard &b, uint32_t id) { b.parking().park(id, leg, dwParkMode, slot); });
     }));
 }
 
@@ -73,8 +73,8 @@ LONG WINAPI lineUnparkW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     const DWORD device = pending.device;
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
-            tag, [=](const Switchboard &b) { return Parking::checkUnpark(b, device, dwAddressID, slot); },
-            [=](Switchboard &b, uint32_t id) { Parking(b).unpark(id, device, dwAddressID, slot); });
+            tag, [=](const Switchboard &b) { return b.parking().checkUnpark(device, dwAddressID, slot); },
+            [=](Switchboard &b, uint32_t id) { b.parking().unpark(id, device, dwAddressID, slot); });
     }));
 }
 
@@ -102,8 +102,8 @@ LONG WINAPI linePickupW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag,
-            [=](const Switchboard &b) { return Parking::checkPickup(b, device, dwAddressID, ptr(dest), ptr(group)); },
-            [=](Switchboard &b, uint32_t id) { Parking(b).pickup(id, device, dwAddressID, ptr(dest), ptr(group)); });
+            [=](const Switchboard &b) { return b.parking().checkPickup(device, dwAddressID, ptr(dest), ptr(group)); },
+            [=](Switchboard &b, uint32_t id) { b.parking().pickup(id, device, dwAddressID, ptr(dest), ptr(group)); });
     }));
 }
 
@@ -115,8 +115,8 @@ LONG WINAPI lineRedirectW(HCALL hCall, LPCWSTR lpszDestAddress, DWORD dwCountryC
     if (LONG r = readText(lpszDestAddress, dest, false))
         return call.done(r);
     return callRequest(
-        call, hCall, [=](const Switchboard &b, LegId leg) { return Parking::checkRedirect(b, leg, dest); },
-        [=](Switchboard &b, LegId leg) { Parking(b).redirect(leg, dest); });
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.parking().checkRedirect(leg, dest); },
+        [=](Switchboard &b, LegId leg) { b.parking().redirect(leg, dest); });
 }
 
 } // extern "C"

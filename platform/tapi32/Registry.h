@@ -6,8 +6,8 @@
 
 #include "tapi32/MessageQueue.h"
 
-#include <exchange/Events.h>
-#include <exchange/VarStruct.h>
+#include <exchange/core/Events.h>
+#include <exchange/core/VarStruct.h>
 
 #include <tapi.h>
 

@@ -4,7 +4,7 @@
 #ifndef DIALWERK_TAPI32_STRUCTWRITER_H
 #define DIALWERK_TAPI32_STRUCTWRITER_H
 
-#include <exchange/VarStruct.h>
+#include <exchange/core/VarStruct.h>
 
 #include <tapi.h>
 

@@ -2,7 +2,7 @@
 #include "tapi32/ApiSupport.h"
 #include "tapi32/CallRequest.h"
 
-#include <exchange/Transfers.h>
+#include <exchange/features/Transfers.h>
 
 using namespace tapi32;
 using exchange::LegId;
@@ -19,8 +19,8 @@ LONG WINAPI lineBlindTransferW(HCALL hCall, LPCWSTR lpszDestAddressW, DWORD dwCo
     if (LONG r = readText(lpszDestAddressW, dest, false))
         return call.done(r);
     return callRequest(
-        call, hCall, [=](const Switchboard &b, LegId leg) { return Transfers::checkBlindTransfer(b, leg, dest); },
-        [=](Switchboard &b, LegId leg) { Transfers(b).blindTransfer(leg, dest); });
+        call, hCall, [=](const Switchboard &b, LegId leg) { return b.transfers().checkBlindTransfer(leg, dest); },
+        [=](Switchboard &b, LegId leg) { b.transfers().blindTransfer(leg, dest); });
 }
 
 LONG WINAPI lineSetupTransferW(HCALL hCall, LPHCALL lphConsultCall, LPLINECALLPARAMS const lpCallParams)
@@ -35,9 +35,9 @@ LONG WINAPI lineSetupTransferW(HCALL hCall, LPHCALL lphConsultCall, LPLINECALLPA
         return call.done(LINEERR_INVALPOINTER);
     pending.outCalls[0] = lphConsultCall;
     return creatingRequest(
-        call, pending, lpCallParams, [=](const Switchboard &b) { return Transfers::checkSetupTransfer(b, leg); },
+        call, pending, lpCallParams, [=](const Switchboard &b) { return b.transfers().checkSetupTransfer(leg); },
         [=](Switchboard &b, uint32_t id, const exchange::MakeCallOptions &o) {
-            Transfers(b).setupTransfer(id, leg, o);
+            b.transfers().setupTransfer(id, leg, o);
         });
 }
 
@@ -65,10 +65,10 @@ LONG WINAPI lineCompleteTransfer(HCALL hCall, HCALL hConsultCall, LPHCALL lphCon
         return exchangeOf().requestCreating(
             tag,
             [=](const Switchboard &b) {
-                return Transfers::checkCompleteTransfer(b, held, consultation, dwTransferMode);
+                return b.transfers().checkCompleteTransfer(held, consultation, dwTransferMode);
             },
             [=](Switchboard &b, uint32_t id) {
-                Transfers(b).completeTransfer(id, held, consultation, dwTransferMode);
+                b.transfers().completeTransfer(id, held, consultation, dwTransferMode);
             });
     }));
 }

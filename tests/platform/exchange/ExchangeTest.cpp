@@ -1,7 +1,7 @@
 // The exchange on its own: dial strings, the fault table, timers on the
 // manual clock, the order events reach the sink, and the call model's
 // bookkeeping.
-#include <exchange/DialString.h>
+#include <exchange/core/DialString.h>
 #include <exchange/Exchange.h>
 
 #include <gtest/gtest.h>
@@ -102,7 +102,7 @@ TEST_F(ExchangeTest, TimersRunInTimeOrderWhenTheClockIsAdvanced)
 TEST_F(ExchangeTest, ARequestReportsItsReplyBeforeTheStatesOfItsCall)
 {
     const LONG r = ex.requestCreating(
-        {7, Millis(0)}, [](const Switchboard &b) { return b.checkMakeCall(0, 0, u"202"); },
+        {7, Millis(0)}, [](const Switchboard &b) { return b.calls().checkMakeCall(0, 0, u"202"); },
         [](Switchboard &b, uint32_t id) { b.makeCall(id, 0, 0, u"202", {}); });
     ASSERT_EQ(0, r);
     ex.waitIdle();
@@ -127,11 +127,11 @@ TEST_F(ExchangeTest, ARequestReportsItsReplyBeforeTheStatesOfItsCall)
     EXPECT_EQ(DWORD(LINECALLSTATE_OFFERING), ex.legState(callee));
 
     // A failed second check answers with the code and changes nothing.
-    ex.modify([&](Switchboard &b) { b.setLineDevStatus(0, LINEDEVSTATUSFLAGS_INSERVICE, false); });
+    ex.modify([&](Switchboard &b) { b.calls().setLineDevStatus(0, LINEDEVSTATUSFLAGS_INSERVICE, false); });
     EXPECT_EQ(
         LONG(LINEERR_RESOURCEUNAVAIL),
         ex.request(
-            {8, Millis(0)}, [](const Switchboard &b) { return b.checkMakeCall(0, 0, u"1"); }, [](Switchboard &) {}));
+            {8, Millis(0)}, [](const Switchboard &b) { return b.calls().checkMakeCall(0, 0, u"1"); }, [](Switchboard &) {}));
 }
 
 TEST_F(ExchangeTest, UnreferencedIdleLegsAreForgotten)
@@ -153,7 +153,7 @@ TEST_F(ExchangeTest, UnreferencedIdleLegsAreForgotten)
 TEST_F(ExchangeTest, PhoneDisplayWritesAtItsPositionAndStaysWithinTheDisplay)
 {
     ex.modify([&](Switchboard &b) {
-        Phone &p = *b.phone(0);
+        Phone &p = *b.core().phone(0);
         std::vector<Event> out;
         EXPECT_EQ(0, p.setDisplay(0, 38, "ABCDEFG", &out));
         EXPECT_EQ(LONG(PHONEERR_INVALPARAM), p.setDisplay(2, 0, "x", &out));

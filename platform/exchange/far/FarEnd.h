@@ -1,0 +1,49 @@
+// The parties outside the exchange: external numbers that behave by rule
+// when called, callers from outside, and what the far end of such a call
+// does (answer, hang up, be busy, reject).
+#ifndef DIALWERK_EXCHANGE_FAR_FAREND_H
+#define DIALWERK_EXCHANGE_FAR_FAREND_H
+
+#include "exchange/Topology.h"
+#include "exchange/core/Core.h"
+
+#include <tapi.h>
+
+#include <vector>
+
+namespace exchange {
+
+/// Acts for the outside world on the core (under the exchange's lock).
+class FarEnd final : public Outside {
+public:
+    FarEnd(Core &core, std::vector<ExternalNumber> numbers) : core_(core), numbers_(std::move(numbers)) {}
+
+    std::optional<PartyId> external(std::u16string_view number) const override;
+    /// A local caller dialed an external number: it behaves by its rule.
+    void dialed(Leg &caller, std::u16string_view number) override;
+
+    /// A call from outside rings at a line's address (or where its
+    /// forwarding sends it); answers its leg, 0 when it is refused.
+    LegId calls(DWORD line, DWORD address, const PartyId &caller, DWORD mediaMode);
+    /// The far end of a call answers, hangs up, is busy or rejects; each
+    /// answers 0 or LINEERR_INVALCALLSTATE when the call is not in a state
+    /// (or not a call with the outside) where that can happen.
+    LONG answer(LegId leg);
+    LONG hangUp(LegId leg);
+    LONG busy(LegId leg);
+    LONG reject(LegId leg);
+
+private:
+    const ExternalNumber *find(std::u16string_view number) const;
+    void answers(ConnectionId connection);
+    /// The leg if its far end is outside and it is in one of `states`, with
+    /// whatever the far end was going to do on its own cancelled.
+    Leg *outsideLeg(LegId leg, DWORD states);
+
+    Core &core_;
+    std::vector<ExternalNumber> numbers_;
+};
+
+} // namespace exchange
+
+#endif
