@@ -237,6 +237,68 @@ void Exchange::pressButton(DWORD phone, DWORD button, DWORD state)
     });
 }
 
+namespace {
+
+constexpr DWORD kInProgress = LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING | LINECALLSTATE_PROCEEDING |
+                              LINECALLSTATE_RINGBACK | LINECALLSTATE_BUSY | LINECALLSTATE_CONNECTED |
+                              LINECALLSTATE_DISCONNECTED;
+
+/// The line of a phone that is there and belongs to one that is there.
+std::optional<DWORD> lineOfPhone(const Switchboard &b, DWORD phone)
+{
+    const Phone *p = b.phone(phone);
+    if (!p || p->removed() || !p->config().line)
+        return std::nullopt;
+    const Line *l = b.line(*p->config().line);
+    if (!l || l->removed() || !l->hasAddress(0))
+        return std::nullopt;
+    return l->id();
+}
+
+} // namespace
+
+LegId Exchange::phoneOffHook(DWORD phone)
+{
+    return modify([&](Switchboard &b) -> LegId {
+        const auto line = lineOfPhone(b, phone);
+        if (!line)
+            return 0;
+        b.core().phone(phone)->userHookSwitch(PHONEHOOKSWITCHDEV_HANDSET, PHONEHOOKSWITCHMODE_MICSPEAKER, outbox_);
+        return b.calls().startAtPhone(*line, 0);
+    });
+}
+
+LONG Exchange::phoneDial(DWORD phone, std::u16string digits)
+{
+    return modify([&](Switchboard &b) -> LONG {
+        const auto line = lineOfPhone(b, phone);
+        if (!line)
+            return LINEERR_INVALCALLSTATE;
+        for (LegId leg : b.core().legsOn(*line, std::nullopt)) {
+            if (!(b.leg(leg)->state() & (LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING)))
+                continue;
+            if (LONG r = b.calls().checkDial(leg, digits))
+                return r;
+            b.calls().dial(leg, digits);
+            return 0;
+        }
+        return LINEERR_INVALCALLSTATE;
+    });
+}
+
+void Exchange::phoneOnHook(DWORD phone)
+{
+    modify([&](Switchboard &b) {
+        const auto line = lineOfPhone(b, phone);
+        if (!line)
+            return;
+        b.core().phone(phone)->userHookSwitch(PHONEHOOKSWITCHDEV_HANDSET, PHONEHOOKSWITCHMODE_ONHOOK, outbox_);
+        for (LegId leg : b.core().legsOn(*line, std::nullopt))
+            if (const Leg *l = b.leg(leg); l && (l->state() & kInProgress))
+                b.core().drop(leg, {});
+    });
+}
+
 LONG Exchange::setLamp(DWORD phone, DWORD button, DWORD lampMode)
 {
     return modify([&](Switchboard &b) -> LONG {

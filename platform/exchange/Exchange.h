@@ -111,6 +111,18 @@ public:
     void raiseAddressState(DWORD line, DWORD address, DWORD state);
     void raisePhoneState(DWORD phone, DWORD state, DWORD details = 0);
     void pressButton(DWORD phone, DWORD button, DWORD state = PHONEBUTTONSTATE_DOWN);
+    /// The user lifts the handset of a phone that belongs to a line: the
+    /// line's owner gets a new call in DIALTONE on address 0 (LINE_APPNEWCALL),
+    /// holding a connected call where the address would for lineMakeCall.
+    /// Answers the call's leg, or 0 when the address cannot make a call now.
+    LegId phoneOffHook(DWORD phone);
+    /// The user dials on the phone: its call in DIALTONE or DIALING moves
+    /// on. Answers 0, LINEERR_INVALCALLSTATE when there is none, or the
+    /// dial string's error.
+    LONG phoneDial(DWORD phone, std::u16string digits);
+    /// The user hangs up: the handset goes on hook and the phone's calls in
+    /// progress (not those on hold) are dropped.
+    void phoneOnHook(DWORD phone);
     /// Sets a phone lamp; PHONE_STATE (LAMP) follows when it changed.
     LONG setLamp(DWORD phone, DWORD button, DWORD lampMode);
     /// Changes a line's configuration (capabilities, names, addresses);

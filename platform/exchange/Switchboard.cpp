@@ -1,5 +1,7 @@
 #include "exchange/Switchboard.h"
 
+#include <cstddef>
+
 namespace exchange {
 
 Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler &scheduler, std::vector<Event> &out)
@@ -21,6 +23,7 @@ Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler
 VarStruct Switchboard::addressStatus(DWORD line, DWORD address) const
 {
     VarStruct status = core_.line(line)->addressStatus(address, core_.counts(line, address));
+    status.set(offsetof(LINEADDRESSSTATUS, dwAddressFeatures), core_.addressFeatures(line, address));
     forwarding_.describe(status, line, address);
     return status;
 }

@@ -73,6 +73,16 @@ Leg &Calls::outgoingLeg(DWORD line, DWORD address, const MakeCallOptions &option
     return l;
 }
 
+LegId Calls::startAtPhone(DWORD line, DWORD address)
+{
+    if (checkMakeCall(line, address, u""))
+        return 0;
+    core_.makeRoomForActive(line, address, 0);
+    Leg &l = outgoingLeg(line, address, {});
+    core_.announce(l, LINECALLSTATE_DIALTONE, LINEDIALTONEMODE_NORMAL);
+    return l.id();
+}
+
 LONG Calls::checkDial(LegId id, std::u16string_view digits) const
 {
     const Leg *l = core_.leg(id);
@@ -103,10 +113,14 @@ void Calls::route(Leg &caller, const std::u16string &digits)
     for (DWORD line = 0; line < core_.lineCount(); ++line) {
         const Line &ln = *core_.line(line);
         for (DWORD a = 0; a < ln.addressCount(); ++a) {
-            if (ln.address(a).number == digits) {
+            if (ln.address(a).number != digits)
+                continue;
+            // A removed extension keeps its number but nobody answers there.
+            if (ln.removed())
+                core_.setState(caller, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_UNREACHABLE);
+            else
                 ringExtension(caller, line, a);
-                return;
-            }
+            return;
         }
     }
     if (outside_.knows(digits)) {

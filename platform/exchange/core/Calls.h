@@ -44,6 +44,10 @@ public:
                    const MakeCallOptions &options);
     /// A new outgoing call (not yet announced) with what the caller asked for.
     Leg &outgoingLeg(DWORD line, DWORD address, const MakeCallOptions &options);
+    /// A call started at the phone: a new call in DIALTONE that the line's
+    /// applications learn of as a new call (no request made it). Answers 0
+    /// when the address cannot make a call now.
+    LegId startAtPhone(DWORD line, DWORD address);
     LONG checkDial(LegId leg, std::u16string_view digits) const;
     void dial(LegId leg, std::u16string_view digits);
     /// Offers the caller's call at a local address (following its

@@ -186,6 +186,22 @@ void Core::setState(Leg &leg, DWORD state, DWORD mode, LegId conference)
             f->stateChanged(leg, before);
 }
 
+DWORD Core::addressFeatures(DWORD line, DWORD address) const
+{
+    constexpr DWORD kNewCall = LINEADDRFEATURE_MAKECALL | LINEADDRFEATURE_UNPARK | LINEADDRFEATURE_PICKUP |
+                               LINEADDRFEATURE_PICKUPHELD | LINEADDRFEATURE_PICKUPWAITING |
+                               LINEADDRFEATURE_PICKUPDIRECT | LINEADDRFEATURE_PICKUPGROUP;
+    const Line &ln = lines_.at(line);
+    if (ln.removed())
+        return 0;
+    DWORD f = ln.address(address).caps.dwAddressFeatures;
+    const bool inService = (ln.devStatusFlags() & (LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE)) ==
+                           (LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE);
+    if (!inService || !roomForActive(line, address, 0))
+        f &= ~kNewCall;
+    return f;
+}
+
 void Core::showOnPhone(DWORD line)
 {
     const std::optional<DWORD> phoneId = lines_.at(line).config().phone;
@@ -268,12 +284,16 @@ bool Core::waitsForConsultation(LegId id) const
 
 // ---- shared steps ----
 
+void Core::announce(Leg &l, DWORD state, DWORD mode)
+{
+    setState(l, state, mode);
+    l.markAnnounced();
+    out_.push_back(Event::legAppeared(l.id(), l.line(), l.address(), l.info().mediaMode, state, mode));
+}
+
 void Core::offer(Leg &l)
 {
-    setState(l, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
-    l.markAnnounced();
-    out_.push_back(Event::legAppeared(l.id(), l.line(), l.address(), l.info().mediaMode, LINECALLSTATE_OFFERING,
-                                      LINEOFFERINGMODE_ACTIVE));
+    announce(l, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
     ringFor(l.id(), 1);
 }
 

@@ -105,8 +105,14 @@ public:
     void makeRoomForActive(DWORD line, DWORD address, LegId except);
     /// Whether a held leg waits for a consultation call.
     bool waitsForConsultation(LegId leg) const;
+    /// LINEADDRFEATURE_ bits an address offers now: those that start a new
+    /// active call only while there is room for one.
+    DWORD addressFeatures(DWORD line, DWORD address) const;
 
     // ---- steps every kind of call shares ----
+    /// Announces a leg no request created (incoming, started at the phone,
+    /// intruding) in its first state: the applications learn of it as a new call.
+    void announce(Leg &leg, DWORD state, DWORD mode);
     /// Announces a new leg offered at its address: OFFERING, the new call
     /// for the applications, and the ring cycles.
     void offer(Leg &leg);

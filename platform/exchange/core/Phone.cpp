@@ -154,6 +154,15 @@ LONG Phone::setHookSwitch(DWORD devices, DWORD mode, std::vector<Event> *out)
     return 0;
 }
 
+void Phone::userHookSwitch(DWORD dev, DWORD mode, std::vector<Event> &out)
+{
+    DeviceState *d = device(dev);
+    if (!d || d->hookSwitch == mode)
+        return;
+    d->hookSwitch = mode;
+    out.push_back(Event::phoneState(id_, stateBit(dev, HookSwitch), mode));
+}
+
 LONG Phone::setVolume(DWORD dev, DWORD volume, std::vector<Event> *out)
 {
     if (!singleBit(dev) || !(config_.caps.dwVolumeFlags & dev) || !device(dev))

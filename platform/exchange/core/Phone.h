@@ -40,6 +40,9 @@ public:
     LONG setRing(DWORD ringMode, DWORD volume, std::vector<Event> *out);
     LONG setDisplay(DWORD row, DWORD column, const std::string &text, std::vector<Event> *out);
     LONG setLamp(DWORD button, DWORD lampMode, std::vector<Event> *out);
+    /// The user puts a hookswitch device on or off hook (whatever an
+    /// application may set); PHONE_STATE follows when it changed.
+    void userHookSwitch(DWORD device, DWORD mode, std::vector<Event> &out);
     /// Sets the lamp of the first call-appearance button, if there is one.
     void showCallAppearance(DWORD lampMode, std::vector<Event> &out);
 

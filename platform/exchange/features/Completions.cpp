@@ -106,10 +106,7 @@ void Completions::intrude(Leg &caller, std::pair<DWORD, DWORD> target)
     info.caller = core_.shownCaller(caller);
     info.called = core_.partyOf(t);
     info.connected = info.caller;
-    core_.setState(t, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
-    t.markAnnounced();
-    core_.report(Event::legAppeared(t.id(), target.first, target.second, info.mediaMode, LINECALLSTATE_CONNECTED,
-                                    LINECONNECTEDMODE_ACTIVE));
+    core_.announce(t, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
     caller.changeInfo(LINECALLINFOSTATE_CONNECTEDID, core_.out(),
                       [&](CallInfoData &i) { i.connected = core_.partyOf(t); });
     core_.setState(caller, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <mutex>
 
 using namespace exchange;
@@ -148,6 +149,49 @@ TEST_F(ExchangeTest, UnreferencedIdleLegsAreForgotten)
     ex.waitIdle();
     EXPECT_EQ(0u, ex.legState(leg));
     EXPECT_TRUE(ex.legsOn(0).empty());
+}
+
+TEST(ExchangeCleanUpTest, ACallRaisedDuringADeliveryLivesUntilItsOwnDeliveryTellsOfIt)
+{
+    // Holds the first delivery until the test has raised and hung up an
+    // incoming call; notes whether each announced call still exists when
+    // the runtime hears of it.
+    struct Gate : EventSink {
+        Exchange *ex = nullptr;
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool inside = false, open = false;
+        std::vector<DWORD> announcedStates;
+        void deliver(const std::vector<Event> &events) override
+        {
+            for (const Event &e : events)
+                if (e.kind == Event::Kind::LegAppeared)
+                    announcedStates.push_back(ex->legState(e.leg));
+            std::unique_lock lock(mutex);
+            inside = true;
+            cv.notify_all();
+            cv.wait(lock, [&] { return open; });
+        }
+    } gate;
+    Exchange ex(Topology::standard(), std::make_unique<ManualClock>());
+    gate.ex = &ex;
+    ex.setSink(&gate);
+    ex.raiseLineState(0, LINEDEVSTATE_OTHER);
+    {
+        std::unique_lock lock(gate.mutex);
+        gate.cv.wait(lock, [&] { return gate.inside; });
+    }
+    const LegId leg = ex.incomingCall(0, 0, u"5551111", u"Someone");
+    ASSERT_EQ(0, ex.remoteHangUp(leg));
+    {
+        std::lock_guard lock(gate.mutex);
+        gate.open = true;
+    }
+    gate.cv.notify_all();
+    ex.waitIdle();
+    EXPECT_EQ(std::vector<DWORD>{LINECALLSTATE_DISCONNECTED}, gate.announcedStates);
+    EXPECT_EQ(0u, ex.legState(leg)); // nobody took it: forgotten after that delivery
+    ex.setSink(nullptr);
 }
 
 TEST_F(ExchangeTest, PhoneDisplayWritesAtItsPositionAndStaysWithinTheDisplay)
