@@ -125,6 +125,9 @@ TEST_F(ExchangeTest, InflatedNeededSizeIsFollowedOnce)
     CTapiLine *line = OpenLine(0);
     CTapiCall *call = nullptr;
     ASSERT_EQ(line->MakeCall(&call, TAPI_TEXT("202")), 0u);
+    // The called number arrives as LINE_CALLINFO before RINGBACK; once RINGBACK has
+    // reached the call, the event thread reads the call information no more.
+    ASSERT_TRUE(WaitFor([&] { return call->GetCallState() == LINECALLSTATE_RINGBACK; }));
     Faults().inflateNeededSize("lineGetCallInfoW", 5000);
     Recorder().clear();
     auto info = call->GetCallInfo(true);
