@@ -1,5 +1,6 @@
-// The dialer: checks that there is a display, then hands over to the
-// application object with the main window as its window.
+// The dialer: reads its command line, checks that there is a display, then
+// hands over to the application object with the main window as its window.
+#include <ui/cli/CommandLine.h>
 #include <ui/main/PhoneDlg.h>
 
 #include <app/CMainApp.h>
@@ -24,6 +25,24 @@ bool HasDisplay()
 
 int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = ParseCommandLine(arguments);
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        std::fputs(qPrintable(HelpText()), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::fputs(qPrintable(VersionText()), stdout);
+        return 0;
+    case CommandLine::Action::Error:
+        std::fprintf(stderr, "%s\n%s\nTry 'dialwerk --help' for more information.\n", qPrintable(command.error),
+                     qPrintable(UsageLine()));
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr, "dialwerk: no display available: neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
                              "Start the dialer from a desktop session (or set QT_QPA_PLATFORM, for example\n"
@@ -32,8 +51,6 @@ int main(int argc, char **argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dialwerk"));
-    // The whole command line names the preferred line device, blanks included.
-    const QString preferredLine = application.arguments().mid(1).join(QLatin1Char(' '));
-    return GetMainApp().InitInstance(preferredLine,
+    return GetMainApp().InitInstance(command.preferredLine,
                                      [](const QString &preferred) { return std::make_unique<CPhoneDlg>(preferred); });
 }
