@@ -1,6 +1,7 @@
 #include "CTapiPhone.h"
 
 #include "CTapiConnection.h"
+#include "TapiAnsiText.h"
 #include "TapiFields.h"
 
 #include <cstring>
@@ -221,8 +222,15 @@ tapi_string CTapiPhone::GetDisplay()
     // UTF-16 text looks like a one-character 8-bit string: a character, then a zero byte.
     if (size > 1 && bytes[0] != 0 && bytes[1] == 0)
         return ReadTapiString(status.get(), status->dwDisplayOffset, size);
-    // 8-bit text is Latin-1, whose bytes are the first 256 code points.
-    for (DWORD i = 0; i < size && bytes[i] != 0; ++i)
-        display.push_back(static_cast<WCHAR>(bytes[i]));
+    // 8-bit text: the whole field in the program's 8-bit code page. Zero bytes
+    // at the end are the terminator and its padding; one inside the text is an
+    // empty display cell and shows as a blank, so nothing after it is lost.
+    DWORD length = size;
+    while (length > 0 && bytes[length - 1] == 0)
+        --length;
+    display = DecodeAnsiText(bytes, length);
+    for (WCHAR &ch : display)
+        if (ch == 0)
+            ch = ' ';
     return display;
 }

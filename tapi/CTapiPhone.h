@@ -82,14 +82,15 @@ public:
     DWORD SetVolume(DWORD hookSwitchDevice, DWORD volume);
     DWORD SetGain(DWORD hookSwitchDevice, DWORD gain);
     DWORD SetRing(DWORD ringMode, DWORD volume);
-    /// Shows 8-bit text at row 0, column 0.
+    /// Shows 8-bit text (see EncodeAnsiText) at row 0, column 0.
     DWORD SetDisplay(const std::string &text);
 
     /// Mode, function, state and text of a button or lamp; PHONEERR_NOMEM or TAPI's error on failure.
     DWORD GetButtonInfo(DWORD buttonId, CTapiButtonInfo &info);
     /// The lamp's PHONELAMPMODE_ value from the cached status; PHONELAMPMODE_UNKNOWN when not known.
     DWORD GetLampMode(DWORD lampId);
-    /// The display text of the cached status (UTF-16, or 8-bit text read as Latin-1).
+    /// The display text of the cached status: UTF-16, or 8-bit text in the
+    /// program's code page (TapiAnsiText.h) with every byte of the field kept.
     tapi_string GetDisplay();
 
 private:

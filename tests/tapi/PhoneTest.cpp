@@ -1,5 +1,6 @@
 // The phone object: lamps and display from untrusted status, state refreshes,
 // open and the setters.
+#include "TapiAnsiText.h"
 #include "TapiFields.h"
 #include "TapiTestSession.h"
 
@@ -59,23 +60,33 @@ TEST_F(PhoneTest, LampModesAreReadOnlyWithinTheLampArray)
     EXPECT_EQ(phone->GetLampMode(1), DWORD{PHONELAMPMODE_UNKNOWN});
 }
 
-TEST_F(PhoneTest, DisplayIsReadAsUtf16OrAsLatin1)
+TEST_F(PhoneTest, DisplayIsReadAsUtf16OrInTheAnsiCodePage)
 {
     ScriptStatus([](LPPHONESTATUS status) {
         PlaceString(status, status->dwUsedSize, TAPI_TEXT("Call 201"), status->dwDisplaySize, status->dwDisplayOffset);
     });
     EXPECT_EQ(Narrow(phone->GetDisplay()), "Call 201");
 
-    ScriptStatus([](LPPHONESTATUS status) {
-        const char text[] = "Caf\xE9";
-        status->dwDisplayOffset = status->dwUsedSize;
-        status->dwDisplaySize = sizeof text;
-        std::memcpy(reinterpret_cast<char *>(status) + status->dwUsedSize, text, sizeof text);
-    });
-    phone->GetPhoneStatus(true);
-    const tapi_string display = phone->GetDisplay();
-    ASSERT_EQ(display.size(), 4u);
-    EXPECT_EQ(display[3], 0xE9);
+    // 8-bit text is Windows-1252 over the whole field: a zero byte inside is a
+    // blank cell, not the end; the terminator and padding at the end are dropped.
+    const struct {
+        std::string bytes;
+        tapi_string shown;
+    } rows[] = {
+        {std::string("Caf\xE9\0", 5), {u'C', u'a', u'f', 0xE9}},
+        {std::string("\x80 5\x85\x9F", 5), {0x20AC, u' ', u'5', 0x2026, 0x0178}},
+        {std::string("201\0Anna\0\0", 10), TAPI_TEXT("201 Anna")},
+        {std::string("\x81\x8D", 2), {0x81, 0x8D}},
+    };
+    for (const auto &row : rows) {
+        ScriptStatus([&](LPPHONESTATUS status) {
+            status->dwDisplayOffset = status->dwUsedSize;
+            status->dwDisplaySize = static_cast<DWORD>(row.bytes.size());
+            std::memcpy(reinterpret_cast<char *>(status) + status->dwUsedSize, row.bytes.data(), row.bytes.size());
+        });
+        phone->GetPhoneStatus(true);
+        EXPECT_EQ(phone->GetDisplay(), row.shown) << Narrow(row.shown);
+    }
 
     ScriptStatus([](LPPHONESTATUS status) {
         status->dwDisplayOffset = 0xFFFFFFF0;
@@ -83,6 +94,13 @@ TEST_F(PhoneTest, DisplayIsReadAsUtf16OrAsLatin1)
     });
     phone->GetPhoneStatus(true);
     EXPECT_EQ(phone->GetDisplay(), tapi_string());
+}
+
+TEST(AnsiTextTest, EncodesWhatTheCodePageHasAndMarksTheRest)
+{
+    const tapi_string text = {u'A', 0xE9, 0x20AC, 0x2122, 0x0100, 0xD83D, 0xDE00, u'!'};
+    EXPECT_EQ(EncodeAnsiText(text), std::string("A\xE9\x80\x99?" "?!"));
+    EXPECT_EQ(DecodeAnsiText(EncodeAnsiText(TAPI_TEXT("Zo\u00EB \u20AC"))), TAPI_TEXT("Zo\u00EB \u20AC"));
 }
 
 TEST_F(PhoneTest, CapsChangeAloneRereadsOnlyTheCapabilities)
