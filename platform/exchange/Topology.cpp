@@ -182,6 +182,42 @@ PhoneConfig PhoneConfig::deskPhone(std::u16string name, DWORD line)
     return p;
 }
 
+void PhoneConfig::readOnlyDisplay(PhoneConfig &phone)
+{
+    phone.caps.dwPhoneFeatures &= ~DWORD{PHONEFEATURE_SETDISPLAY};
+}
+
+void PhoneConfig::speakerWithoutMicSpeaker(PhoneConfig &phone)
+{
+    PHONECAPS &c = phone.caps;
+    constexpr DWORD modes = PHONEHOOKSWITCHMODE_ONHOOK | PHONEHOOKSWITCHMODE_MIC | PHONEHOOKSWITCHMODE_SPEAKER;
+    c.dwSpeakerHookSwitchModes = modes;
+    c.dwSettableSpeakerHookSwitchModes = modes;
+    c.dwMonitoredSpeakerHookSwitchModes = modes;
+}
+
+void PhoneConfig::agentKeys(PhoneConfig &phone)
+{
+    // 0x2F lies past the published functions: a provider's own.
+    constexpr DWORD providerFunction = 0x2F;
+    phone.buttons.push_back({PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_STATIONSPEED, u"Supervisor", PHONELAMPMODE_OFF});
+    phone.buttons.push_back({PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_CAMPON, u"Camp On",
+                             PHONELAMPMODE_STEADY | PHONELAMPMODE_BROKENFLUTTER});
+    phone.buttons.push_back({PHONEBUTTONMODE_FEATURE, PHONEBUTTONFUNCTION_NONE, u"", PHONELAMPMODE_OFF});
+    phone.buttons.push_back({PHONEBUTTONMODE_FEATURE | PHONEBUTTONMODE_LOCAL, providerFunction, u"Wrap Up",
+                             PHONELAMPMODE_OFF});
+}
+
+void PhoneConfig::noDisplay(PhoneConfig &phone)
+{
+    PHONECAPS &c = phone.caps;
+    c.dwDisplayNumRows = 0;
+    c.dwDisplayNumColumns = 0;
+    c.dwPhoneFeatures &= ~DWORD{PHONEFEATURE_SETDISPLAY | PHONEFEATURE_GETDISPLAY};
+    c.dwPhoneStates &= ~DWORD{PHONESTATE_DISPLAY};
+    phone.display.clear();
+}
+
 LineConfig LineConfig::fewFeatures(std::u16string number, std::u16string ownerName)
 {
     LineConfig l = extension(std::move(number), std::move(ownerName));
@@ -279,6 +315,15 @@ Topology Topology::standard()
     t.lines[6].phone = 4;
     t.phones.push_back(PhoneConfig::deskPhone(u"Phone 206", 6));
     t.phones[4].display = "206 Lobby";
+    // Not every phone is the same desk phone, so a dialer meets the
+    // variations: Carl's display shows but cannot be written and his
+    // speakerphone has no mic-and-speaker mode; Dana's phone has speed-dial,
+    // camp-on and unassigned keys, one with a provider-specific function and
+    // one whose lamp reports two modes at once; the lobby phone has no display.
+    PhoneConfig::readOnlyDisplay(t.phones[2]);
+    PhoneConfig::speakerWithoutMicSpeaker(t.phones[2]);
+    PhoneConfig::agentKeys(t.phones[3]);
+    PhoneConfig::noDisplay(t.phones[4]);
     for (char16_t d = u'1'; d <= u'9'; ++d)
         t.parkSlots.push_back(std::u16string(u"700") + d);
     t.externals = {

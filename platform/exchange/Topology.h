@@ -95,6 +95,15 @@ struct PhoneConfig {
     /// A desk phone with handset, speaker and headset, a 2 x 40 display,
     /// three ring modes and a few feature buttons.
     static PhoneConfig deskPhone(std::u16string name, DWORD line);
+    /// Variations of a phone: a display applications may read but not
+    /// write; a speakerphone without PHONEHOOKSWITCHMODE_MICSPEAKER; four
+    /// more keys (station speed dial, camp on with a steady and broken
+    /// flutter lamp, an unassigned key, a provider-specific function 0x2F);
+    /// no display at all.
+    static void readOnlyDisplay(PhoneConfig &phone);
+    static void speakerWithoutMicSpeaker(PhoneConfig &phone);
+    static void agentKeys(PhoneConfig &phone);
+    static void noDisplay(PhoneConfig &phone);
 };
 
 /// How an external number behaves when it is called.
@@ -130,7 +139,8 @@ struct Topology {
 
     /// The default office: extensions 201 to 203, agent 204, a trunk, a fax
     /// line and a lobby line (lines 0 to 6), phones for 201 to 204 and the
-    /// lobby, and the external numbers of the README.
+    /// lobby (phones 0 to 4; see standard() for how they differ), and the
+    /// external numbers of the README.
     static Topology standard();
 };
 

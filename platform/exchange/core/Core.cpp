@@ -209,10 +209,12 @@ void Core::showOnPhone(DWORD line)
     if (!p)
         return;
     // Flashing while a call rings, winking while one is held, steady while
-    // one is in progress.
+    // one is in progress; a call whose far end has gone lights nothing.
     DWORD mode = PHONELAMPMODE_OFF;
     for (LegId id : legsOn(line, std::nullopt)) {
         const DWORD state = leg(id)->state();
+        if (state == LINECALLSTATE_DISCONNECTED)
+            continue;
         if (state & kRinging) {
             mode = PHONELAMPMODE_FLASH;
             break;

@@ -216,6 +216,8 @@ LONG Phone::setRing(DWORD ringMode, DWORD volume, std::vector<Event> *out)
 LONG Phone::setDisplay(DWORD row, DWORD column, const std::string &text, std::vector<Event> *out)
 {
     const PHONECAPS &c = config_.caps;
+    if (!(c.dwPhoneFeatures & PHONEFEATURE_SETDISPLAY))
+        return PHONEERR_OPERATIONUNAVAIL;
     if (row >= c.dwDisplayNumRows || column >= c.dwDisplayNumColumns)
         return PHONEERR_INVALPARAM;
     if (!out)

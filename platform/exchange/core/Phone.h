@@ -33,7 +33,8 @@ public:
 
     // Setters. With `out` null they only check their arguments; otherwise
     // they also apply the change and report PHONE_STATE for what changed.
-    // They answer 0 or a PHONEERR_ code.
+    // They answer 0 or a PHONEERR_ code; a display without
+    // PHONEFEATURE_SETDISPLAY answers PHONEERR_OPERATIONUNAVAIL.
     LONG setHookSwitch(DWORD devices, DWORD mode, std::vector<Event> *out);
     LONG setVolume(DWORD device, DWORD volume, std::vector<Event> *out);
     LONG setGain(DWORD device, DWORD gain, std::vector<Event> *out);

@@ -74,6 +74,30 @@ TEST_F(PhoneTest, CapabilitiesDescribeTheDeskPhone)
     EXPECT_EQ(u"Phones", std::u16string(reinterpret_cast<const char16_t *>(status.data() + s->dwOwnerNameOffset)));
 }
 
+TEST_F(PhoneTest, TheOfficePhonesDifferWhereTheirCapabilitiesSay)
+{
+    // Carl's display is read-only and his speakerphone lacks MICSPEAKER; the
+    // lobby phone has no display to write at all.
+    HPHONE carl = openPhone(app, 2, PHONEPRIVILEGE_OWNER, 0x5679);
+    EXPECT_EQ(LONG(PHONEERR_OPERATIONUNAVAIL), phoneSetDisplay(carl, 0, 0, "x", 1));
+    EXPECT_EQ(LONG(PHONEERR_INVALHOOKSWITCHMODE),
+              phoneSetHookSwitch(carl, PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHMODE_MICSPEAKER));
+    EXPECT_GT(phoneSetHookSwitch(carl, PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHMODE_SPEAKER), 0);
+    HPHONE lobby = openPhone(app, 4, PHONEPRIVILEGE_OWNER, 0x567A);
+    EXPECT_EQ(LONG(PHONEERR_OPERATIONUNAVAIL), phoneSetDisplay(lobby, 0, 0, "x", 1));
+
+    // Dana's extra keys: functions 0x2A, 0x2B, 0x2E and a provider's 0x2F.
+    std::vector<uint8_t> buffer(2048);
+    auto *caps = reinterpret_cast<PHONECAPS *>(buffer.data());
+    caps->dwTotalSize = DWORD(buffer.size());
+    ASSERT_EQ(0, phoneGetDevCapsW(app, 3, 0x00020001, 0, caps));
+    ASSERT_EQ(12u, caps->dwNumButtonLamps);
+    ASSERT_EQ(48u, caps->dwButtonFunctionsSize);
+    DWORD functions[12];
+    std::memcpy(functions, buffer.data() + caps->dwButtonFunctionsOffset, sizeof functions);
+    EXPECT_EQ(std::vector<DWORD>(functions + 8, functions + 12), (std::vector<DWORD>{0x2A, 0x2B, 0x2E, 0x2F}));
+}
+
 TEST_F(PhoneTest, SettersReplyThenReportTheirState)
 {
     expectReplyAndState(phoneSetHookSwitch(phone, PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHMODE_MICSPEAKER),
