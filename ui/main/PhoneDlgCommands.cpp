@@ -2,12 +2,15 @@
 // pickup, unpark) and on the windows of the current call (application-specific
 // value, call features). The commands on the call itself are in
 // PhoneDlgCallCommands.cpp. Commands whose windows do not exist yet do nothing.
+// The phone features window of the selected line's phone opens here too.
 #include <ui/main/PhoneDlg.h>
 
+#include <app/CMyPhone.h>
 #include <app/ResultReporting.h>
 #include <app/TapiText.h>
 #include <ui/dialogs/AppspecificDlg.h>
 #include <ui/dialogs/KCallFeatures.h>
+#include <ui/dialogs/PhoneCapsDlg.h>
 #include <ui/main/CommandSteps.h>
 #include <ui/main/MakeCallExtended.h>
 #include <ui/main/MakeCallParams.h>
@@ -16,6 +19,7 @@
 
 #include "CTapiAddress.h"
 #include "CTapiCall.h"
+#include "CTapiConnection.h"
 #include "CTapiLine.h"
 
 void CPhoneDlg::OnMakeCall()
@@ -187,5 +191,34 @@ void CPhoneDlg::OnAgent()
 
 void CPhoneDlg::OnPhone()
 {
-    // The phone features window comes later.
+    ClearStatus();
+    CTapiLine *line = GetSelectedLine();
+    if (!line)
+        return;
+    const DWORD phoneId = line->GetPhoneID();
+    if (phoneId == CTapiLine::kNoDevice) {
+        ShowStatus("There is no phone related to this line.");
+        return;
+    }
+    auto *phone = dynamic_cast<CMyPhone *>(GetTapiConnection()->GetPhone(phoneId));
+    if (!phone) {
+        ShowStatus("Invalid phoneID (%ld) from tapi/phone", static_cast<long>(phoneId));
+        return;
+    }
+    // One window per phone: an open one comes to the front as it is.
+    if (win::Dialog *window = win::Dialog::FromHandle(phone->GetPhoneWindow())) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    if (const DWORD result = phone->Open(PHONEPRIVILEGE_OWNER)) {
+        ReportResult("phoneOpen", result);
+        return;
+    }
+    if (const DWORD result = phone->SetStatusMessages(0x00FFFFFF, 0, 0))
+        ReportResult("phoneSetStatusMessages", result);
+    // The window deletes itself when it closes; as this window's child it also
+    // goes when this window is deleted.
+    new CPhoneCapsDlg(this, phone);
 }
