@@ -2,7 +2,7 @@
 
 #include "CTapiConnection.h"
 #include "CTapiLine.h"
-#include "TapiFields.h"
+#include "TapiDeviceTexts.h"
 
 #include <cstring>
 
@@ -20,20 +20,6 @@ constexpr DWORD kGroupListHeaderSize = sizeof(LINEAGENTGROUPLIST);
 constexpr DWORD kGroupEntrySize = sizeof(LINEAGENTGROUPENTRY);
 
 } // namespace
-
-void ReadAgentGroups(const void *structure, DWORD offset, DWORD size, DWORD count,
-                     std::vector<CTapiAgentGroupEntry> &groups)
-{
-    for (const auto &record : ReadTapiRecords<LINEAGENTGROUPENTRY>(structure, offset, size, count)) {
-        CTapiAgentGroupEntry entry;
-        entry.groupId[0] = record.GroupID.dwGroupID1;
-        entry.groupId[1] = record.GroupID.dwGroupID2;
-        entry.groupId[2] = record.GroupID.dwGroupID3;
-        entry.groupId[3] = record.GroupID.dwGroupID4;
-        entry.name = ReadTapiString(structure, record.dwNameOffset, record.dwNameSize);
-        groups.push_back(std::move(entry));
-    }
-}
 
 CTapiAddress::CTapiAddress() = default;
 
@@ -91,10 +77,7 @@ TapiStructPtr<LINEADDRESSSTATUS> CTapiAddress::GetAddressStatus(bool force)
 
 tapi_string CTapiAddress::GetAddressName()
 {
-    auto caps = GetAddressCaps();
-    if (caps && TapiFieldPresent(caps.get(), caps->dwAddressOffset, caps->dwAddressSize))
-        return ReadTapiString(caps.get(), caps->dwAddressOffset, caps->dwAddressSize);
-    return TAPI_TEXT("Address unknown");
+    return TapiAddressNameOf(GetAddressCaps().get());
 }
 
 DWORD CTapiAddress::PickupOrUnpark(CTapiCall **call, const std::function<LONG(LPHCALL)> &issue)
@@ -233,8 +216,8 @@ DWORD CTapiAddress::GetAgentGroupList(std::vector<CTapiAgentGroupEntry> &groups)
         block);
     if (result != 0)
         return result;
-    const auto *list = block->As<LINEAGENTGROUPLIST>();
-    ReadAgentGroups(list, list->dwListOffset, list->dwListSize, list->dwNumEntries, groups);
+    for (CTapiAgentGroupEntry &group : TapiAgentGroups(block->As<LINEAGENTGROUPLIST>()))
+        groups.push_back(std::move(group));
     return 0;
 }
 
@@ -250,11 +233,8 @@ DWORD CTapiAddress::GetAgentActivityList(std::vector<CTapiAgentActivityEntry> &a
         block);
     if (result != 0)
         return result;
-    const auto *list = block->As<LINEAGENTACTIVITYLIST>();
-    for (const auto &record :
-         ReadTapiRecords<LINEAGENTACTIVITYENTRY>(list, list->dwListOffset, list->dwListSize, list->dwNumEntries)) {
-        activities.push_back({record.dwID, ReadTapiString(list, record.dwNameOffset, record.dwNameSize)});
-    }
+    for (CTapiAgentActivityEntry &activity : TapiAgentActivities(block->As<LINEAGENTACTIVITYLIST>()))
+        activities.push_back(std::move(activity));
     return 0;
 }
 
@@ -265,7 +245,8 @@ DWORD CTapiAddress::GetAgentGroups(std::vector<CTapiAgentGroupEntry> &groups)
         return LINEERR_INVALAGENTGROUP;
     if (status->dwGroupListSize == 0 || status->dwGroupListOffset == 0)
         return 0;
-    ReadAgentGroups(status.get(), status->dwGroupListOffset, status->dwGroupListSize, status->dwNumEntries, groups);
+    for (CTapiAgentGroupEntry &group : TapiAgentStatusGroups(status.get()))
+        groups.push_back(std::move(group));
     return 0;
 }
 

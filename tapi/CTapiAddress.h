@@ -4,6 +4,7 @@
 #include "CTapiBuffer.h"
 #include "CTapiCache.h"
 #include "CTapiObject.h"
+#include "TapiLists.h"
 #include "TapiPlatform.h"
 
 #include <atomic>
@@ -12,18 +13,6 @@
 
 class CTapiCall;
 class CTapiLine;
-
-/// An agent group as the group operations report and take it.
-struct CTapiAgentGroupEntry {
-    DWORD groupId[4] = {0, 0, 0, 0};
-    tapi_string name;
-};
-
-/// An agent activity as GetAgentActivityList reports it.
-struct CTapiAgentActivityEntry {
-    DWORD activityId = 0;
-    tapi_string name;
-};
 
 /// One address of a line: cached capabilities and status, its name, pickup and
 /// unpark, and the agent functions. Owned by its line.
@@ -88,9 +77,5 @@ private:
     std::atomic<DWORD> agentStatusChanged_{1};
     std::atomic<DWORD> agentCapsChanged_{1};
 };
-
-/// Reads the group entries of a group list (records of LINEAGENTGROUPENTRY at `offset`).
-void ReadAgentGroups(const void *structure, DWORD offset, DWORD size, DWORD count,
-                     std::vector<CTapiAgentGroupEntry> &groups);
 
 #endif

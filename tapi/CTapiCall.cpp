@@ -5,8 +5,9 @@
 #include "CTapiLine.h"
 #include "TapiCallTexts.h"
 #include "TapiClock.h"
-#include "TapiFields.h"
+#include "TapiLists.h"
 #include "TapiPump.h"
+#include "TapiVarString.h"
 
 #include <algorithm>
 #include <array>
@@ -231,10 +232,7 @@ DWORD CTapiCall::Park(DWORD parkMode, LPCWSTR directedAddress, void *buffer, DWO
     if (IsTapiError(result) || connection->WaitForReply(result, kTapiReplyTimeout) != 0 || !buffer)
         return result;
     block->RestoreTotalSize();
-    if (TapiFieldPresent(address, address->dwStringOffset, address->dwStringSize)) {
-        const DWORD bytes = std::min(address->dwStringSize, bufferSize);
-        std::memcpy(buffer, block->data() + address->dwStringOffset, bytes);
-    }
+    CopyTapiStringBytes(address, buffer, bufferSize);
     return result;
 }
 
@@ -321,8 +319,7 @@ DWORD CTapiCall::GetConferenceRelatedCalls(std::vector<CTapiCall *> &calls)
         kLineFetchCodes, block);
     if (result != 0)
         return result;
-    const auto *list = block->As<LINECALLLIST>();
-    for (HCALL handle : ReadTapiRecords<HCALL>(list, list->dwCallsOffset, list->dwCallsSize, list->dwCallsNumEntries)) {
+    for (HCALL handle : TapiCallHandles(block->As<LINECALLLIST>())) {
         if (CTapiCall *related = line_->AttachCall(handle))
             calls.push_back(related);
     }
@@ -455,71 +452,57 @@ tapi_string CTapiCall::GetCallFeaturesText()
     return status ? TapiCallFeaturesText(status->dwCallFeatures, status->dwCallFeatures2) : TapiCallFeaturesText(0, 0);
 }
 
-tapi_string CTapiCall::PartyText(DWORD LINECALLINFO::*flags, DWORD LINECALLINFO::*size, DWORD LINECALLINFO::*offset,
-                                 DWORD requiredFlag)
+tapi_string CTapiCall::PartyText(TapiCallParty party, TapiPartyItem item)
 {
-    auto info = GetCallInfo(false);
-    if (!info || ((*info).*flags & requiredFlag) == 0)
-        return {};
-    return ReadTapiString(info.get(), (*info).*offset, (*info).*size);
+    return TapiCallPartyText(GetCallInfo(false).get(), party, item);
 }
 
 tapi_string CTapiCall::GetCallerNumber()
 {
-    return PartyText(&LINECALLINFO::dwCallerIDFlags, &LINECALLINFO::dwCallerIDSize, &LINECALLINFO::dwCallerIDOffset,
-                     LINECALLPARTYID_ADDRESS);
+    return PartyText(TapiCallParty::Caller, TapiPartyItem::Number);
 }
 
 tapi_string CTapiCall::GetCallerName()
 {
-    return PartyText(&LINECALLINFO::dwCallerIDFlags, &LINECALLINFO::dwCallerIDNameSize,
-                     &LINECALLINFO::dwCallerIDNameOffset, LINECALLPARTYID_NAME);
+    return PartyText(TapiCallParty::Caller, TapiPartyItem::Name);
 }
 
 tapi_string CTapiCall::GetCalledNumber()
 {
-    return PartyText(&LINECALLINFO::dwCalledIDFlags, &LINECALLINFO::dwCalledIDSize, &LINECALLINFO::dwCalledIDOffset,
-                     LINECALLPARTYID_ADDRESS);
+    return PartyText(TapiCallParty::Called, TapiPartyItem::Number);
 }
 
 tapi_string CTapiCall::GetCalledName()
 {
-    return PartyText(&LINECALLINFO::dwCalledIDFlags, &LINECALLINFO::dwCalledIDNameSize,
-                     &LINECALLINFO::dwCalledIDNameOffset, LINECALLPARTYID_NAME);
+    return PartyText(TapiCallParty::Called, TapiPartyItem::Name);
 }
 
 tapi_string CTapiCall::GetConnectedNumber()
 {
-    return PartyText(&LINECALLINFO::dwConnectedIDFlags, &LINECALLINFO::dwConnectedIDSize,
-                     &LINECALLINFO::dwConnectedIDOffset, LINECALLPARTYID_ADDRESS);
+    return PartyText(TapiCallParty::Connected, TapiPartyItem::Number);
 }
 
 tapi_string CTapiCall::GetConnectedName()
 {
-    return PartyText(&LINECALLINFO::dwConnectedIDFlags, &LINECALLINFO::dwConnectedIDNameSize,
-                     &LINECALLINFO::dwConnectedIDNameOffset, LINECALLPARTYID_NAME);
+    return PartyText(TapiCallParty::Connected, TapiPartyItem::Name);
 }
 
 tapi_string CTapiCall::GetRedirectingNumber()
 {
-    return PartyText(&LINECALLINFO::dwRedirectingIDFlags, &LINECALLINFO::dwRedirectingIDSize,
-                     &LINECALLINFO::dwRedirectingIDOffset, LINECALLPARTYID_ADDRESS);
+    return PartyText(TapiCallParty::Redirecting, TapiPartyItem::Number);
 }
 
 tapi_string CTapiCall::GetRedirectingName()
 {
-    return PartyText(&LINECALLINFO::dwRedirectingIDFlags, &LINECALLINFO::dwRedirectingIDNameSize,
-                     &LINECALLINFO::dwRedirectingIDNameOffset, LINECALLPARTYID_NAME);
+    return PartyText(TapiCallParty::Redirecting, TapiPartyItem::Name);
 }
 
 tapi_string CTapiCall::GetRedirectionNumber()
 {
-    return PartyText(&LINECALLINFO::dwRedirectionIDFlags, &LINECALLINFO::dwRedirectionIDSize,
-                     &LINECALLINFO::dwRedirectionIDOffset, LINECALLPARTYID_ADDRESS);
+    return PartyText(TapiCallParty::Redirection, TapiPartyItem::Number);
 }
 
 tapi_string CTapiCall::GetRedirectionName()
 {
-    return PartyText(&LINECALLINFO::dwRedirectionIDFlags, &LINECALLINFO::dwRedirectionIDNameSize,
-                     &LINECALLINFO::dwRedirectionIDNameOffset, LINECALLPARTYID_NAME);
+    return PartyText(TapiCallParty::Redirection, TapiPartyItem::Name);
 }

@@ -5,6 +5,7 @@
 #include "CTapiCache.h"
 #include "CTapiEvent.h"
 #include "CTapiObject.h"
+#include "TapiCallTexts.h"
 #include "TapiPlatform.h"
 
 #include <atomic>
@@ -172,8 +173,7 @@ private:
     DWORD Register(LONG result);
     DWORD DeallocateHandle();
     DWORD IssueCreatingCalls(const std::function<LONG(LPHCALL, LPHCALL)> &issue, CTapiCall **first, CTapiCall **second);
-    tapi_string PartyText(DWORD LINECALLINFO::*flags, DWORD LINECALLINFO::*size, DWORD LINECALLINFO::*offset,
-                          DWORD requiredFlag);
+    tapi_string PartyText(TapiCallParty party, TapiPartyItem item);
 
     CTapiLine *line_ = nullptr;
     std::atomic<HCALL> hCall_{0};

@@ -3,7 +3,9 @@
 #include "CTapiAddress.h"
 #include "CTapiCall.h"
 #include "CTapiConnection.h"
-#include "TapiFields.h"
+#include "TapiDeviceTexts.h"
+#include "TapiLists.h"
+#include "TapiVarString.h"
 
 #include <algorithm>
 
@@ -17,27 +19,9 @@ constexpr DWORD kCallListInitialSize = 1048;
 constexpr DWORD kPhoneIdBlockSize = 1048;
 constexpr DWORD kPhoneIdTotalSize = 34;
 constexpr DWORD kHeldStates = LINECALLSTATE_ONHOLD | LINECALLSTATE_ONHOLDPENDCONF | LINECALLSTATE_ONHOLDPENDTRANSFER;
-constexpr DWORD kPasswordStateChars = 200;
 // How long the event thread waits for the user-interface thread to finish announcing a call
 // it created; a hook that blocks longer must not stop the event thread for good.
 constexpr DWORD kAnnounceWaitMs = 5000;
-
-// A number written as text: optional blanks and sign, then decimal digits.
-int ParseDecimal(const WCHAR *text)
-{
-    while (*text == ' ' || *text == '\t')
-        ++text;
-    bool negative = false;
-    if (*text == '-' || *text == '+')
-        negative = *text++ == '-';
-    long long value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + (*text - '0');
-        if (value > 0x7FFFFFFF)
-            return 0;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
 
 } // namespace
 
@@ -107,13 +91,7 @@ TapiStructPtr<LINEDEVCAPS> CTapiLine::GetLineCaps(DWORD apiVersion, DWORD extVer
 
 tapi_string CTapiLine::GetLineName()
 {
-    auto caps = GetLineCaps();
-    if (!caps)
-        return TAPI_TEXT("Line unavailable");
-    // A name that lies outside the structure counts as no name.
-    if (TapiFieldPresent(caps.get(), caps->dwLineNameOffset, caps->dwLineNameSize))
-        return ReadTapiString(caps.get(), caps->dwLineNameOffset, caps->dwLineNameSize);
-    return TAPI_TEXT("Line unnamed");
+    return TapiLineNameOf(GetLineCaps().get());
 }
 
 TapiStructPtr<LINEDEVSTATUS> CTapiLine::GetLineStatus()
@@ -335,8 +313,7 @@ DWORD CTapiLine::GetNewCalls(std::vector<CTapiCall *> &calls)
         kLineFetchCodes, block);
     if (result != 0)
         return result;
-    const auto *list = block->As<LINECALLLIST>();
-    for (HCALL handle : ReadTapiRecords<HCALL>(list, list->dwCallsOffset, list->dwCallsSize, list->dwCallsNumEntries)) {
+    for (HCALL handle : TapiCallHandles(block->As<LINECALLLIST>())) {
         if (CTapiCall *call = AttachCall(handle))
             calls.push_back(call);
     }
@@ -402,9 +379,7 @@ DWORD CTapiLine::GetPhoneID()
         return 0xFFFFFFFF;
     // Bounded by the size TAPI was told, not by the larger block behind it.
     id->dwTotalSize = kPhoneIdTotalSize;
-    if (id->dwStringSize < sizeof(DWORD) || id->dwStringOffset == 0)
-        return 0xFFFFFFFF;
-    return ReadTapiDword(id, id->dwStringOffset).value_or(0xFFFFFFFF);
+    return TapiDeviceIdOf(id);
 }
 
 DWORD CTapiLine::GetDevConfig(LPCWSTR deviceClass, KTSPVarStruct<varstring_tag> &config)
@@ -415,12 +390,9 @@ DWORD CTapiLine::GetDevConfig(LPCWSTR deviceClass, KTSPVarStruct<varstring_tag> 
 int CTapiLine::GetInvalidPasswordState()
 {
     KTSPVarStruct<varstring_tag> config;
-    if (GetDevConfig(TAPI_TEXT("ktelx/InvalidPasswordState"), config) != 0 || !config.Get())
+    if (GetDevConfig(TAPI_TEXT("ktelx/InvalidPasswordState"), config) != 0)
         return 0;
-    WCHAR text[kPasswordStateChars];
-    if (config.GetString(config.Get()->dwStringOffset, config.Get()->dwStringSize, text, kPasswordStateChars) != 0)
-        return 0;
-    return ParseDecimal(text);
+    return TapiDecimalSettingOf(config);
 }
 
 void CTapiLine::OnEvent(DWORD device, DWORD messageId, DWORD param1, DWORD param2, DWORD param3)

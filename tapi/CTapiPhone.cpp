@@ -1,7 +1,7 @@
 #include "CTapiPhone.h"
 
 #include "CTapiConnection.h"
-#include "TapiAnsiText.h"
+#include "TapiDeviceTexts.h"
 #include "TapiFields.h"
 
 #include <cstring>
@@ -106,12 +106,7 @@ TapiStructPtr<PHONESTATUS> CTapiPhone::GetPhoneStatus(bool force)
 
 tapi_string CTapiPhone::GetPhoneName()
 {
-    auto caps = GetPhoneCaps();
-    if (!caps)
-        return TAPI_TEXT("Phone unavailable");
-    if (TapiFieldPresent(caps.get(), caps->dwPhoneNameOffset, caps->dwPhoneNameSize))
-        return ReadTapiString(caps.get(), caps->dwPhoneNameOffset, caps->dwPhoneNameSize);
-    return TAPI_TEXT("Phone unnamed");
+    return TapiPhoneNameOf(GetPhoneCaps().get());
 }
 
 DWORD CTapiPhone::Open(DWORD privilege, DWORD apiVersion, DWORD extVersion)
@@ -203,34 +198,10 @@ DWORD CTapiPhone::GetButtonInfo(DWORD buttonId, CTapiButtonInfo &info)
 
 DWORD CTapiPhone::GetLampMode(DWORD lampId)
 {
-    auto status = GetPhoneStatus();
-    if (!status || std::uint64_t{lampId} * 4 + 4 > status->dwLampModesSize)
-        return PHONELAMPMODE_UNKNOWN;
-    if (!TapiFieldPresent(status.get(), status->dwLampModesOffset, status->dwLampModesSize))
-        return PHONELAMPMODE_UNKNOWN;
-    return ReadTapiDword(status.get(), status->dwLampModesOffset + lampId * 4).value_or(PHONELAMPMODE_UNKNOWN);
+    return TapiLampModeOf(GetPhoneStatus().get(), lampId);
 }
 
 tapi_string CTapiPhone::GetDisplay()
 {
-    tapi_string display;
-    auto status = GetPhoneStatus();
-    if (!status || !TapiFieldPresent(status.get(), status->dwDisplayOffset, status->dwDisplaySize))
-        return display;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(status.get()) + status->dwDisplayOffset;
-    const DWORD size = status->dwDisplaySize;
-    // UTF-16 text looks like a one-character 8-bit string: a character, then a zero byte.
-    if (size > 1 && bytes[0] != 0 && bytes[1] == 0)
-        return ReadTapiString(status.get(), status->dwDisplayOffset, size);
-    // 8-bit text: the whole field in the program's 8-bit code page. Zero bytes
-    // at the end are the terminator and its padding; one inside the text is an
-    // empty display cell and shows as a blank, so nothing after it is lost.
-    DWORD length = size;
-    while (length > 0 && bytes[length - 1] == 0)
-        --length;
-    display = DecodeAnsiText(bytes, length);
-    for (WCHAR &ch : display)
-        if (ch == 0)
-            ch = ' ';
-    return display;
+    return TapiPhoneDisplayOf(GetPhoneStatus().get());
 }

@@ -1,5 +1,7 @@
 #include "TapiCallTexts.h"
 
+#include "TapiFields.h"
+
 #include <iterator>
 
 namespace {
@@ -178,4 +180,65 @@ tapi_string TapiCallFeaturesText(DWORD features, DWORD features2)
             text.append(kFeature2Names[bit]).append(kLineEnd);
     }
     return text;
+}
+
+namespace {
+
+// Where the call information keeps one text of one party.
+struct PartyField {
+    DWORD LINECALLINFO::*flags;
+    DWORD LINECALLINFO::*size;
+    DWORD LINECALLINFO::*offset;
+};
+
+PartyField NumberField(TapiCallParty party)
+{
+    switch (party) {
+    case TapiCallParty::Caller:
+        return {&LINECALLINFO::dwCallerIDFlags, &LINECALLINFO::dwCallerIDSize, &LINECALLINFO::dwCallerIDOffset};
+    case TapiCallParty::Called:
+        return {&LINECALLINFO::dwCalledIDFlags, &LINECALLINFO::dwCalledIDSize, &LINECALLINFO::dwCalledIDOffset};
+    case TapiCallParty::Connected:
+        return {&LINECALLINFO::dwConnectedIDFlags, &LINECALLINFO::dwConnectedIDSize,
+                &LINECALLINFO::dwConnectedIDOffset};
+    case TapiCallParty::Redirecting:
+        return {&LINECALLINFO::dwRedirectingIDFlags, &LINECALLINFO::dwRedirectingIDSize,
+                &LINECALLINFO::dwRedirectingIDOffset};
+    case TapiCallParty::Redirection:
+        return {&LINECALLINFO::dwRedirectionIDFlags, &LINECALLINFO::dwRedirectionIDSize,
+                &LINECALLINFO::dwRedirectionIDOffset};
+    }
+    return {nullptr, nullptr, nullptr};
+}
+
+PartyField NameField(TapiCallParty party)
+{
+    switch (party) {
+    case TapiCallParty::Caller:
+        return {&LINECALLINFO::dwCallerIDFlags, &LINECALLINFO::dwCallerIDNameSize, &LINECALLINFO::dwCallerIDNameOffset};
+    case TapiCallParty::Called:
+        return {&LINECALLINFO::dwCalledIDFlags, &LINECALLINFO::dwCalledIDNameSize, &LINECALLINFO::dwCalledIDNameOffset};
+    case TapiCallParty::Connected:
+        return {&LINECALLINFO::dwConnectedIDFlags, &LINECALLINFO::dwConnectedIDNameSize,
+                &LINECALLINFO::dwConnectedIDNameOffset};
+    case TapiCallParty::Redirecting:
+        return {&LINECALLINFO::dwRedirectingIDFlags, &LINECALLINFO::dwRedirectingIDNameSize,
+                &LINECALLINFO::dwRedirectingIDNameOffset};
+    case TapiCallParty::Redirection:
+        return {&LINECALLINFO::dwRedirectionIDFlags, &LINECALLINFO::dwRedirectionIDNameSize,
+                &LINECALLINFO::dwRedirectionIDNameOffset};
+    }
+    return {nullptr, nullptr, nullptr};
+}
+
+} // namespace
+
+tapi_string TapiCallPartyText(const LINECALLINFO *info, TapiCallParty party, TapiPartyItem item)
+{
+    const bool name = item == TapiPartyItem::Name;
+    const PartyField field = name ? NameField(party) : NumberField(party);
+    const DWORD required = name ? LINECALLPARTYID_NAME : LINECALLPARTYID_ADDRESS;
+    if (!info || !field.flags || (info->*field.flags & required) == 0)
+        return {};
+    return ReadTapiString(info, info->*field.offset, info->*field.size);
 }

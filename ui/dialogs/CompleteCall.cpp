@@ -5,7 +5,7 @@
 
 #include "CTapiAddress.h"
 #include "CTapiCall.h"
-#include "TapiFields.h"
+#include "TapiLists.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -81,19 +81,10 @@ void CCompleteCall::FillLists()
         if (caps->dwCallCompletionModes & mode.value)
             modes.SetItemData(modes.AddString(QString::fromUtf8(mode.text)), mode.value);
     }
-    // The messages are fixed-size entries of ANSI text, each cut at its first zero.
-    const DWORD entrySize = caps->dwCompletionMsgTextEntrySize;
-    const std::uint64_t fieldSize = std::uint64_t{entrySize} * caps->dwNumCompletionMessages;
-    if (entrySize == 0 || fieldSize > 0xFFFFFFFFu)
-        return;
     win::ListControl messages = Items(IDC_MESSAGE);
     DWORD index = 0;
-    for (const unsigned char *entry : TapiRecords(caps.get(), caps->dwCompletionMsgTextOffset, DWORD(fieldSize),
-                                                  caps->dwNumCompletionMessages, entrySize)) {
-        const auto *text = reinterpret_cast<const char *>(entry);
-        const auto length = static_cast<qsizetype>(strnlen(text, entrySize));
-        messages.SetItemData(messages.AddString(QString::fromLocal8Bit(text, length)), index++);
-    }
+    for (const std::string &text : TapiCompletionMessages(caps.get()))
+        messages.SetItemData(messages.AddString(QString::fromLocal8Bit(text.data(), qsizetype(text.size()))), index++);
 }
 
 void CCompleteCall::OnSelectionChange()

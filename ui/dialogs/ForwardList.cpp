@@ -10,7 +10,7 @@
 #include "CTapiBuffer.h"
 #include "CTapiCall.h"
 #include "CTapiLine.h"
-#include "TapiFields.h"
+#include "TapiLists.h"
 
 #include <QHBoxLayout>
 #include <QStyle>
@@ -103,20 +103,16 @@ void CForwardList::MergeAddress(DWORD index)
     if (!status)
         return;
     std::erase_if(entries_, [index](const ForwardingEntry &e) { return e.addressKey == int(index); });
-    if (status->dwForwardNumEntries == 0 || status->dwForwardSize == 0 || status->dwForwardOffset == 0)
+    const std::vector<CTapiForwardEntry> records = TapiForwardEntries(status.get());
+    if (records.empty())
         return;
     const QString name = CutText(ToQString(address->GetAddressName()), ForwardingEntry::kMaxNameChars);
-    for (const LINEFORWARD &record : ReadTapiRecords<LINEFORWARD>(status.get(), status->dwForwardOffset,
-                                                                  status->dwForwardSize, status->dwForwardNumEntries)) {
+    for (const CTapiForwardEntry &record : records) {
         ForwardingEntry entry;
         entry.serial = counter_++;
-        entry.mode = record.dwForwardMode;
-        entry.destination =
-            CutText(ToQString(ReadTapiString(status.get(), record.dwDestAddressOffset, record.dwDestAddressSize)),
-                    ForwardingEntry::kMaxAddressChars);
-        entry.caller =
-            CutText(ToQString(ReadTapiString(status.get(), record.dwCallerAddressOffset, record.dwCallerAddressSize)),
-                    ForwardingEntry::kMaxAddressChars);
+        entry.mode = record.mode;
+        entry.destination = CutText(ToQString(record.destination), ForwardingEntry::kMaxAddressChars);
+        entry.caller = CutText(ToQString(record.caller), ForwardingEntry::kMaxAddressChars);
         entry.addressName = name;
         entry.addressKey = int(index);
         entries_.push_back(std::move(entry));
