@@ -30,7 +30,9 @@ std::int64_t SecondsSince(const SYSTEMTIME &utc)
     // Both times are UTC, so a change of daylight saving time in between
     // does not add or take away an hour.
     const sys_seconds entered = sys_days(date) + hours(utc.wHour) + minutes(utc.wMinute) + seconds(utc.wSecond);
-    const auto elapsed = duration_cast<seconds>(WallClockNow() - entered).count();
+    // In whole seconds: a provider's year may lie thousands of years away, beyond what
+    // the clock's nanoseconds can hold.
+    const auto elapsed = (floor<seconds>(WallClockNow()) - entered).count();
     return elapsed > 0 ? elapsed : 0;
 }
 

@@ -56,4 +56,11 @@ TEST_F(CallTimeTest, FutureAndInvalidStampsCountAsNow)
     EXPECT_EQ(SecondsSince(Utc(2024, 3, 31, 24, 0, 0)), 0);
 }
 
+TEST_F(CallTimeTest, StampsCenturiesAwayNeitherOverflowNorCountAsNow)
+{
+    EXPECT_EQ(SecondsSince(Utc(7680, 6, 1, 15, 11, 0)), 0) << "far future";
+    const auto expected = sys_days(year(2024) / March / 31) + hours(12) - sys_days(year(1001) / January / 1);
+    EXPECT_EQ(SecondsSince(Utc(1001, 1, 1, 0, 0, 0)), duration_cast<seconds>(expected).count()) << "far past";
+}
+
 } // namespace
