@@ -11,6 +11,17 @@ if(DIALWERK_SANITIZE)
     add_link_options(-fsanitize=${DIALWERK_SANITIZE})
 endif()
 
+# Fuzzing: libFuzzer's coverage instrumentation and AddressSanitizer +
+# UndefinedBehaviorSanitizer on everything the fuzz targets build from.
+if(DIALWERK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "DIALWERK_FUZZ needs clang and libFuzzer: configure with -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Applies the house warning flags to one of our own targets.
 function(dialwerk_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra)

@@ -12,8 +12,6 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include <cstring>
-
 namespace {
 
 constexpr ValueText kModes[] = {
