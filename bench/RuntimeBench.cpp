@@ -1,6 +1,8 @@
-// The runtime alone: a request's round trip to its LINE_REPLY, messages
-// through one application queue, and start-up with 1000 line devices.
+// The runtime alone: a request's round trip to its LINE_REPLY (without and
+// with the TAPI trace on), messages through one application queue, and
+// start-up with 1000 line devices.
 #include <tapi32/Runtime.h>
+#include <tapitrace/TraceLog.h>
 
 #include <benchmark/benchmark.h>
 #include <tapi.h>
@@ -25,10 +27,13 @@ void useStandardExchange()
 }
 
 // lineReleaseUserUserInfo on a connected call with nothing to release: a
-// request with a reply and no other message.
+// request with a reply and no other message. Argument 1: with the trace on
+// (decoded into the trace log, as the trace window sees it).
 void RequestRoundTrip(benchmark::State &state)
 {
     useStandardExchange();
+    if (state.range(0) == 1)
+        tapitrace::StartTrace();
     DWORD devices = 0;
     HLINEAPP app = initialise(devices);
     HLINE line = 0;
@@ -49,8 +54,9 @@ void RequestRoundTrip(benchmark::State &state)
         } while (m.dwMessageID != LINE_REPLY || m.dwParam1 != DWORD_PTR(id));
     }
     lineShutdown(app);
+    tapitrace::StopTrace();
 }
-BENCHMARK(RequestRoundTrip)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(RequestRoundTrip)->Arg(0)->Arg(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
 
 // Line states raised by the exchange, fetched by one application.
 void QueueThroughput(benchmark::State &state)

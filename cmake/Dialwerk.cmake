@@ -51,5 +51,5 @@ function(dialwerk_test name)
         PROPERTIES
             ${labels}
             TIMEOUT 600
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DIALWERK_BUILD_DIR=${CMAKE_BINARY_DIR}")
+            ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()

@@ -2,8 +2,11 @@
 // hands over to the application object with the main window as its window.
 #include <ui/cli/CommandLine.h>
 #include <ui/main/PhoneDlg.h>
+#include <ui/workbench/TraceWindow.h>
 
 #include <app/CMainApp.h>
+#include <tapi32/Runtime.h>
+#include <tapitrace/TraceLog.h>
 
 #include <QApplication>
 #include <QStringList>
@@ -49,8 +52,21 @@ int main(int argc, char **argv)
                              "QT_QPA_PLATFORM=offscreen, to run it without one).\n");
         return 2;
     }
+    // The exchange's call recorder is for tests; a running dialer would only
+    // grow it call after call.
+    tapi32::Runtime::instance().exchange().recorder().setEnabled(false);
+    if (!command.traceFile.isEmpty()) {
+        std::string error;
+        if (!tapitrace::StartTrace()->WriteTo(command.traceFile.toStdString(), error)) {
+            std::fprintf(stderr, "dialwerk: cannot write the trace to %s: %s\n", qPrintable(command.traceFile),
+                         error.c_str());
+            return 2;
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dialwerk"));
+    if (command.traceWindow)
+        ShowTraceWindow();
     return GetMainApp().InitInstance(command.preferredLine,
                                      [](const QString &preferred) { return std::make_unique<CPhoneDlg>(preferred); });
 }

@@ -13,9 +13,13 @@ ApiCall::ApiCall(const char *function)
 {
     exchange::Exchange &ex = Runtime::instance().exchange();
     fault_ = ex.faults().take(function);
-    recording_ = ex.recorder().enabled();
+    toRecorder_ = ex.recorder().enabled();
+    const bool tracing = Tracing();
+    recording_ = toRecorder_ || tracing;
     if (recording_)
         record_.function = function;
+    if (tracing)
+        started_ = TraceClock::now();
 }
 
 ApiCall &ApiCall::num(const char *name, uint64_t value)
@@ -84,10 +88,15 @@ LONG ApiCall::immediateFault() const
 
 LONG ApiCall::done(LONG result)
 {
-    if (recording_) {
-        record_.result = result;
-        Runtime::instance().exchange().recorder().add(std::move(record_));
+    if (!recording_)
+        return result;
+    record_.result = result;
+    if (started_ != TraceClock::time_point{}) {
+        if (auto sink = CurrentTraceSink())
+            sink->functionCalled(record_, started_);
     }
+    if (toRecorder_)
+        Runtime::instance().exchange().recorder().add(std::move(record_));
     return result;
 }
 

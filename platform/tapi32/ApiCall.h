@@ -1,7 +1,9 @@
 // One call of a TAPI function as the runtime sees it: its record for the
-// call recorder and the faults a test armed for it.
+// call recorder and the trace, and the faults a test armed for it.
 #ifndef DIALWERK_TAPI32_APICALL_H
 #define DIALWERK_TAPI32_APICALL_H
+
+#include "tapi32/Trace.h"
 
 #include <exchange/CallRecorder.h>
 #include <exchange/FaultTable.h>
@@ -34,7 +36,10 @@ public:
 private:
     exchange::Fault fault_;
     exchange::RecordedCall record_;
+    // The record is kept when the recorder or the trace wants it.
     bool recording_;
+    bool toRecorder_;
+    TraceClock::time_point started_{};
 };
 
 } // namespace tapi32

@@ -7,6 +7,26 @@
 
 namespace tapi32 {
 
+namespace {
+
+// Hands a fetched message to the trace, with the line of the call it names.
+void traceFetched(const LINEMESSAGE &msg, bool phone)
+{
+    TracedMessage traced;
+    traced.msg = msg;
+    traced.phone = phone;
+    if (!phone) {
+        Registry &reg = runtime().registry();
+        std::lock_guard lock(reg.mutex);
+        if (const CallRecord *call = reg.call(static_cast<HCALL>(msg.hDevice)))
+            traced.line = call->line;
+    }
+    if (auto sink = CurrentTraceSink())
+        sink->messageFetched(traced, TraceClock::now());
+}
+
+} // namespace
+
 const SideErrors kLineErrors{false,
                              static_cast<LONG>(LINEERR_INVALAPPHANDLE),
                              static_cast<LONG>(LINEERR_INVALPOINTER),
@@ -109,6 +129,8 @@ LONG fetchMessage(const SideErrors &e, DWORD handle, LINEMESSAGE *message, DWORD
         if (m.onFetch && !m.onFetch(m.msg))
             continue;
         *message = m.msg;
+        if (Tracing())
+            traceFetched(m.msg, e.phone);
         return 0;
     }
 }

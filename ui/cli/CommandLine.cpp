@@ -11,7 +11,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     CommandLine result;
     QStringList words;
     bool options = true;
-    for (const QString &argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
         if (options && argument == QLatin1String("--")) {
             options = false;
             continue;
@@ -24,6 +25,23 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             if (argument == QLatin1String("--version") || argument == QLatin1String("-V")) {
                 result.action = CommandLine::Action::Version;
                 return result;
+            }
+            if (argument == QLatin1String("--trace-window")) {
+                result.traceWindow = true;
+                continue;
+            }
+            if (argument == QLatin1String("--trace") || argument.startsWith(QLatin1String("--trace="))) {
+                const QString joined = QStringLiteral("--trace=");
+                if (argument.startsWith(joined))
+                    result.traceFile = argument.mid(joined.size());
+                else if (i + 1 < arguments.size())
+                    result.traceFile = arguments[++i];
+                if (result.traceFile.isEmpty()) {
+                    result.action = CommandLine::Action::Error;
+                    result.error = QStringLiteral("dialwerk: option '--trace' needs a file name");
+                    return result;
+                }
+                continue;
             }
             result.action = CommandLine::Action::Error;
             result.error = QStringLiteral("dialwerk: unknown option '%1'").arg(argument);
@@ -51,6 +69,9 @@ QString HelpText()
                              "select and open at start-up; it must match the device's name exactly.\n"
                              "\n"
                              "Options:\n"
+                             "  --trace FILE     write the TAPI trace (every function called and every\n"
+                             "                   message received, decoded) to FILE from the first call on\n"
+                             "  --trace-window   open the TAPI trace window at start-up\n"
                              "  -h, --help       show this help and exit\n"
                              "  -V, --version    show the version and exit\n"
                              "  --               end of options; what follows is the line name\n");

@@ -15,6 +15,8 @@ struct CommandLine {
     };
     Action action = Action::Run;
     QString preferredLine; ///< the line device to open at start-up; empty for none
+    QString traceFile;     ///< --trace FILE: the TAPI trace is written there from the first call on
+    bool traceWindow = false; ///< --trace-window: the trace window opens at start-up
     QString error;         ///< why the command line was refused
 };
 

@@ -4,6 +4,7 @@
 #include <ui/main/CallDisplay.h>
 #include <ui/main/CallList.h>
 #include <ui/main/LineSession.h>
+#include <ui/workbench/TraceWindow.h>
 
 #include <app/CMainApp.h>
 #include <app/ResultReporting.h>
@@ -113,6 +114,7 @@ void CPhoneDlg::OnInitDialog()
 
     AppendSystemMenuSeparator();
     AppendSystemMenu(IDM_ABOUTBOX, QStringLiteral("&About Dialwerk..."));
+    AppendSystemMenu(IDM_TRACE, QStringLiteral("TAPI &Trace..."));
     setWindowIcon(AppIcon());
     SetRange(IDC_LINE_SPIN, 0, 0);
     FillDeviceList();
@@ -124,6 +126,8 @@ void CPhoneDlg::OnSysCommand(int commandId)
     // Commands 16 to 31 all mean the about box.
     if ((commandId & 0xFFF0) == IDM_ABOUTBOX)
         ShowAboutBox();
+    else if (commandId == IDM_TRACE)
+        ShowTraceWindow();
 }
 
 void CPhoneDlg::ShowAboutBox()

@@ -84,8 +84,9 @@ bool PumpUntil(const std::function<bool()> &condition, std::chrono::milliseconds
 
 QString SaveScreenshot(QWidget &widget, const QString &name)
 {
-    const QString base = qEnvironmentVariableIsEmpty("DIALWERK_BUILD_DIR") ? QDir::currentPath()
-                                                                           : qEnvironmentVariable("DIALWERK_BUILD_DIR");
+    const QString base = qEnvironmentVariableIsEmpty("DIALWERK_BUILD_DIR")
+                             ? QStringLiteral(DIALWERK_DEFAULT_BUILD_DIR)
+                             : qEnvironmentVariable("DIALWERK_BUILD_DIR");
     QDir folder(base);
     if (!folder.mkpath(QStringLiteral("screenshots")))
         return {};

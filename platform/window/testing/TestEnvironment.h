@@ -34,7 +34,7 @@ bool PumpUntil(const std::function<bool()> &condition,
                std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
 /// Saves a picture of `widget` as `<build folder>/screenshots/<name>.png` (the
-/// build folder from DIALWERK_BUILD_DIR, else the working folder). Returns the
+/// build folder from DIALWERK_BUILD_DIR, else the one the tests were built in). Returns the
 /// path, or an empty text when the file could not be written.
 QString SaveScreenshot(QWidget &widget, const QString &name);
 

@@ -1,0 +1,60 @@
+#include "tapitrace/ConstantNames.h"
+
+#include <cstdio>
+
+namespace tapitrace {
+
+namespace {
+
+struct Constant {
+    const char *group;
+    const char *name;
+    uint32_t value;
+};
+
+constexpr Constant kConstants[] = {
+#include "ConstantTable.inc"
+};
+
+} // namespace
+
+std::string Hex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string NameOf(std::string_view group, uint32_t value)
+{
+    for (const Constant &c : kConstants) {
+        if (c.value == value && group == c.group)
+            return c.name;
+    }
+    return Hex(value);
+}
+
+std::string FlagsOf(std::string_view group, uint32_t value)
+{
+    if (value == 0)
+        return "0";
+    std::string text;
+    uint32_t left = value;
+    for (const Constant &c : kConstants) {
+        // Only single bits name flags; masks and zero values of a group do not.
+        if (group != c.group || c.value == 0 || (c.value & (c.value - 1)) != 0 || (left & c.value) == 0)
+            continue;
+        if (!text.empty())
+            text += '|';
+        text += c.name;
+        left &= ~c.value;
+    }
+    if (left != 0) {
+        if (!text.empty())
+            text += '|';
+        text += Hex(left);
+    }
+    return text;
+}
+
+} // namespace tapitrace

@@ -1,0 +1,20 @@
+# Turns the table of published constants (name, value, group; tab-separated,
+# with a header line) into rows of a C++ array: {"group", "name", value},
+# Usage: cmake -DIN=<constants.tsv> -DOUT=<file.inc> -P MakeConstantTable.cmake
+file(STRINGS "${IN}" lines)
+list(POP_FRONT lines)
+set(rows "// Generated from ${IN}; do not edit.\n")
+foreach(line IN LISTS lines)
+    string(REPLACE "\t" ";" fields "${line}")
+    list(LENGTH fields count)
+    if(NOT count EQUAL 3)
+        message(FATAL_ERROR "${IN}: not three fields: ${line}")
+    endif()
+    list(GET fields 0 name)
+    list(GET fields 1 value)
+    list(GET fields 2 group)
+    string(APPEND rows "{\"${group}\", \"${name}\", ${value}u},\n")
+endforeach()
+file(WRITE "${OUT}.tmp" "${rows}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.tmp")
