@@ -79,6 +79,10 @@ void Exchange::run()
         }
         std::vector<Event> events;
         events.swap(outbox_);
+        std::vector<EventCause> causes;
+        causes.swap(causes_);
+        if (!events.empty())
+            events = untidyEvents(std::move(events), causes, board_->core(), *clock_, untidy_);
         EventSink *sink = sink_;
         delivering_ = true;
         lock.unlock();
@@ -130,9 +134,14 @@ void Exchange::advance(Millis by)
 LONG Exchange::request(RequestTag tag, std::function<LONG(const Switchboard &)> check,
                        std::function<void(Switchboard &)> action)
 {
-    return requestCreating(tag, check, [this, check, action](Switchboard &board, uint32_t id) {
-        outbox_.push_back(Event::requestDone(id, 0));
+    const bool effectsFirst =
+        untidy_.applies(Untidy::EffectsBeforeReply, tag.function, std::optional<DWORD>(tag.device));
+    return requestCreating(tag, check, [this, action, effectsFirst](Switchboard &board, uint32_t id) {
+        if (!effectsFirst)
+            outbox_.push_back(Event::requestDone(id, 0));
         action(board);
+        if (effectsFirst)
+            outbox_.push_back(Event::requestDone(id, 0));
     });
 }
 
@@ -142,13 +151,19 @@ LONG Exchange::requestCreating(RequestTag tag, std::function<LONG(const Switchbo
     std::lock_guard lock(mutex_);
     if (LONG r = check(*board_))
         return r;
-    schedule(tag.delay, [this, id = tag.id, check = std::move(check), action = std::move(action)] {
+    // Queued now, under the lock, so the close always precedes the reply.
+    if (untidy_.applies(Untidy::ProviderClose, tag.function, std::optional<DWORD>(tag.device)))
+        outbox_.push_back(Event::deviceChange(Event::Kind::DeviceClosed, tag.device, tag.phone));
+    schedule(tag.delay, [this, id = tag.id, function = tag.function, check = std::move(check),
+                         action = std::move(action)] {
         // The world may have changed since the call: check again.
         if (LONG r = check(*board_)) {
             outbox_.push_back(Event::requestDone(id, r));
             return;
         }
+        const size_t from = outbox_.size();
         action(*board_, id);
+        causes_.push_back({from, outbox_.size(), function});
     });
     return 0;
 }

@@ -14,7 +14,8 @@
 // the sink with mutex_ released, so the sink may call back into the
 // exchange, and events reach the runtime in the order they were raised.
 // Callers may hold their own locks while calling the exchange; the exchange
-// never calls out while holding mutex_.
+// never calls out while holding mutex_ (the untidy options' leaf lock is the
+// one lock taken inside it).
 //
 // Using it from a test (the process's exchange is
 // tapi32::Runtime::instance().exchange()):
@@ -39,6 +40,8 @@
 #include "exchange/FaultTable.h"
 #include "exchange/Switchboard.h"
 #include "exchange/Topology.h"
+#include "exchange/untidy/UntidyEvents.h"
+#include "exchange/untidy/UntidyOptions.h"
 
 #include <condition_variable>
 #include <functional>
@@ -54,6 +57,11 @@ namespace exchange {
 struct RequestTag {
     uint32_t id = 0;
     Millis delay{0};
+    /// The TAPI function and the device (line, or phone for phone functions)
+    /// it acts on: the untidy options apply by them.
+    std::string function;
+    DWORD device = 0;
+    bool phone = false;
 };
 
 class Exchange final : private Scheduler {
@@ -80,6 +88,8 @@ public:
 
     // ---- test aids ----
     FaultTable &faults() { return faults_; }
+    /// The untidy-provider options (all off until turned on).
+    UntidyOptions &untidy() { return untidy_; }
     CallRecorder &recorder() { return recorder_; }
     /// The topology the exchange was built from.
     const Topology &topology() const { return topology_; }
@@ -174,7 +184,10 @@ public:
     /// An asynchronous request: `check` runs now (a non-zero code is returned
     /// and nothing else happens) and again on the exchange thread after the
     /// tag's delay; then RequestDone is reported, and `action` carries the
-    /// request out if the second check passed.
+    /// request out if the second check passed (with effects before reply on,
+    /// the action's events come first). With provider close on, the device
+    /// is closed as soon as the request is accepted, so the close reaches the
+    /// runtime while the request is pending.
     LONG request(RequestTag tag, std::function<LONG(const Switchboard &)> check,
                  std::function<void(Switchboard &)> action);
     /// As request(), for actions that report RequestDone themselves because
@@ -194,6 +207,7 @@ private:
     Topology topology_;
     std::unique_ptr<Clock> clock_;
     FaultTable faults_;
+    UntidyOptions untidy_;
     CallRecorder recorder_;
 
     // The exchange's one lock; see the header comment. Nothing is locked inside it.
@@ -201,6 +215,7 @@ private:
     std::condition_variable workCv_; // the exchange thread waits here
     std::condition_variable idleCv_; // waitIdle() waits here
     std::vector<Event> outbox_;
+    std::vector<EventCause> causes_; // which outbox events a request's action caused
     std::unique_ptr<Switchboard> board_;
     std::map<std::pair<int64_t, uint64_t>, std::function<void()>> timers_; // (due ms, id) → work
     uint64_t nextTimer_ = 1;

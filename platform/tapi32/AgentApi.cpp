@@ -25,7 +25,7 @@ LONG agentRequest(ApiCall &call, HLINE hLine, std::function<LONG(const Switchboa
     if (LONG r = requestLine(call, hLine, pending))
         return call.done(r);
     const DWORD device = pending.device;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
             tag, [=](const Switchboard &b) { return check(b, device); }, [=](Switchboard &b) { action(b, device); });
     }));
@@ -49,7 +49,7 @@ LONG agentQuery(ApiCall &call, HLINE hLine, DWORD address, void *out, DWORD fixe
     pending.outStruct = out;
     pending.outAnswer = std::make_shared<const exchange::VarStruct>(
         exchangeOf().inspect([&](const Switchboard &b) { return (b.agents().*answer)(device, address); }));
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(tag, check, [](Switchboard &) {});
     }));
 }
@@ -133,7 +133,7 @@ LONG WINAPI lineSetAgentGroup(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLI
     std::vector<exchange::AgentGroupId> groups;
     if (LONG r = readGroupList(lpAgentGroupList, groups))
         return call.done(r);
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
             tag, [=](const Switchboard &b) { return b.agents().checkGroups(device, dwAddressID, groups); },
             [=](Switchboard &b) { b.agents().setGroups(device, dwAddressID, groups); });

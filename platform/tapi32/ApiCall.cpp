@@ -9,7 +9,7 @@ namespace tapi32 {
 
 using exchange::RecordedArg;
 
-ApiCall::ApiCall(const char *function)
+ApiCall::ApiCall(const char *function) : function_(function)
 {
     exchange::Exchange &ex = Runtime::instance().exchange();
     fault_ = ex.faults().take(function);
@@ -79,6 +79,19 @@ ApiCall &ApiCall::structure(const char *name, const void *p)
     // Oversized claims are recorded by their first bytes only; the function
     // itself refuses them.
     return bytes(name, p, total > kMaxInputStruct ? sizeof(DWORD) : (total < sizeof(DWORD) ? sizeof(DWORD) : total));
+}
+
+bool ApiCall::untidy(exchange::Untidy option, std::optional<DWORD> device) const
+{
+    return Runtime::instance().exchange().untidy().applies(option, function_, device);
+}
+
+StructFaults ApiCall::structFaults(std::optional<DWORD> device) const
+{
+    StructFaults f;
+    f.extraNeeded = fault_.extraNeededSize;
+    f.untidy = [this, device](exchange::Untidy option) { return untidy(option, device); };
+    return f;
 }
 
 LONG ApiCall::immediateFault() const

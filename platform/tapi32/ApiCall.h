@@ -7,9 +7,13 @@
 
 #include <exchange/CallRecorder.h>
 #include <exchange/FaultTable.h>
+#include <exchange/untidy/UntidyOptions.h>
+
+#include "tapi32/StructWriter.h"
 
 #include <tapi.h>
 
+#include <optional>
 #include <string>
 
 namespace tapi32 {
@@ -28,12 +32,19 @@ public:
     ApiCall &structure(const char *name, const void *p);
 
     const exchange::Fault &fault() const { return fault_; }
+    const char *function() const { return function_; }
+    /// Whether an untidy option applies to this call on `device`.
+    bool untidy(exchange::Untidy option, std::optional<DWORD> device) const;
+    /// What an armed fault and the untidy options do to a structure this
+    /// call fills for `device`.
+    StructFaults structFaults(std::optional<DWORD> device) const;
     /// A synchronous fault code to answer at once, or 0.
     LONG immediateFault() const;
     /// Records the result and passes it on.
     LONG done(LONG result);
 
 private:
+    const char *function_;
     exchange::Fault fault_;
     exchange::RecordedCall record_;
     // The record is kept when the recorder or the trace wants it.

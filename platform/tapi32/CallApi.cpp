@@ -5,6 +5,7 @@
 #include "tapi32/CallParams.h"
 #include "tapi32/CallRequest.h"
 #include "tapi32/InputStruct.h"
+#include "tapi32/StaleMessages.h"
 #include "tapi32/StructWriter.h"
 
 #include <algorithm>
@@ -91,7 +92,7 @@ LONG WINAPI lineMakeCallW(HLINE hLine, LPHCALL lphCall, LPCWSTR lpszDestAddress,
     params.options.appName = appName;
     pending.outCalls[0] = lphCall;
     const DWORD device = pending.device;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag,
             [=](const Switchboard &b) {
@@ -305,7 +306,13 @@ LONG WINAPI lineDeallocateCall(HCALL hCall)
     const bool soleOwner = c->privilege == LINECALLPRIVILEGE_OWNER && reg.holders(c->leg).first == 1;
     if (soleOwner && !callIdle(c->leg))
         return call.done(LINEERR_INVALCALLSTATE);
+    const CallRecord gone = *c;
+    const LineOpenRecord *open = reg.line(gone.line);
+    const std::optional<DWORD> device = open ? std::optional<DWORD>(open->device) : std::nullopt;
+    const DWORD_PTR instance = open ? open->instance : 0;
     reg.removeCall(hCall, false);
+    if (call.untidy(exchange::Untidy::MessagesAfterClose, device))
+        afterCallDeallocated(reg, gone, instance);
     return call.done(0);
 }
 
@@ -335,7 +342,7 @@ LONG WINAPI lineGetCallInfoW(HCALL hCall, LPLINECALLINFO lpCallInfo)
     info->set(offsetof(LINECALLINFO, dwNumOwners), owners);
     info->set(offsetof(LINECALLINFO, dwNumMonitors), monitors);
     return call.done(
-        writeStruct(lpCallInfo, *info, fixedSize(Struct::LineCallInfo, open->version), call.fault().extraNeededSize));
+        writeStruct(lpCallInfo, *info, fixedSize(Struct::LineCallInfo, open->version), call.structFaults(open->device)));
 }
 
 LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus)
@@ -365,7 +372,7 @@ LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus)
         status->set(offsetof(LINECALLSTATUS, dwCallFeatures2), 0);
     }
     return call.done(writeStruct(lpCallStatus, *status, fixedSize(Struct::LineCallStatus, open->version),
-                                 call.fault().extraNeededSize));
+                                 call.structFaults(open->device)));
 }
 
 LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLINECALLLIST lpCallList)
@@ -419,8 +426,11 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLI
     fixed.dwCallsNumEntries = static_cast<DWORD>(handles.size());
     exchange::VarStruct list = exchange::VarStruct::of(fixed);
     list.addBytes(offsetof(LINECALLLIST, dwCallsSize), handles.data(), handles.size() * sizeof(HCALL));
-    const LONG r = writeStruct(lpCallList, list, sizeof(LINECALLLIST), call.fault().extraNeededSize);
-    if (r == 0 && lpCallList->dwCallsSize == handles.size() * sizeof(HCALL))
+    const LONG r = writeStruct(lpCallList, list, sizeof(LINECALLLIST), call.structFaults(open->device));
+    // Handles count as listed only when the list really carries them.
+    const uint64_t listEnd = uint64_t(lpCallList->dwCallsOffset) + lpCallList->dwCallsSize;
+    if (r == 0 && lpCallList->dwCallsSize == handles.size() * sizeof(HCALL) &&
+        (handles.empty() || listEnd <= lpCallList->dwUsedSize))
         std::erase_if(open->unlisted, [&](HCALL h) { return std::ranges::find(handles, h) != handles.end(); });
     return call.done(r);
 }

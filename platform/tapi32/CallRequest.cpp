@@ -53,7 +53,7 @@ LONG callRequest(ApiCall &call, HCALL hCall, CallCheck check, CallAction action)
         const LONG r = check(b, leg);
         return r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCALLSTATE) : r;
     };
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(tag, checkState, [=](Switchboard &b) { action(b, leg); });
     }));
 }
@@ -64,7 +64,7 @@ LONG creatingRequest(ApiCall &call, PendingRequest &pending, const LINECALLPARAM
     exchange::MakeCallOptions options;
     if (LONG r = readParamsForLine(pending.line, params, options))
         return call.done(r);
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(tag, std::move(check),
                                             [=](Switchboard &b, uint32_t id) { action(b, id, options); });
     }));

@@ -24,7 +24,7 @@ LONG WINAPI lineCompleteCall(HCALL hCall, LPDWORD lpdwCompletionID, DWORD dwComp
         return call.done(LINEERR_INVALPOINTER);
     // The id is written when the reply is fetched, and only on success.
     pending.outValue = lpdwCompletionID;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag, [=](const Switchboard &b) { return b.completions().check(leg, dwCompletionMode, dwMessageID); },
             [=](Switchboard &b, uint32_t id) { b.completions().complete(id, leg, dwCompletionMode, dwMessageID); });

@@ -86,7 +86,7 @@ LONG WINAPI lineAddToConference(HCALL hConfCall, HCALL hConsultCall)
         return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONFCALLHANDLE) : r);
     if (LONG r = resolveCall(hConsultCall, true, added, other))
         return call.done(r == LONG(LINEERR_INVALCALLHANDLE) ? LONG(LINEERR_INVALCONSULTCALLHANDLE) : r);
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
             tag,
             [=](const Switchboard &b) {
@@ -113,6 +113,7 @@ LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
     if (LONG f = call.immediateFault())
         return call.done(f);
     std::vector<HCALL> handles;
+    std::optional<DWORD> device;
     {
         Registry &reg = runtime().registry();
         std::lock_guard lock(reg.mutex);
@@ -126,6 +127,8 @@ LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
         // The conference call first, then its parties; the application
         // becomes a monitor of those it holds no handle for yet.
         const LineOpenRecord *open = reg.line(c->line);
+        if (open)
+            device = open->device;
         for (LegId leg : legs) {
             HCALL h = reg.callOf(c->line, leg);
             if (!h && open && onDevice(leg, open->device)) {
@@ -141,7 +144,7 @@ LONG WINAPI lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
     fixed.dwCallsNumEntries = DWORD(handles.size());
     exchange::VarStruct answer = exchange::VarStruct::of(fixed);
     answer.addBytes(offsetof(LINECALLLIST, dwCallsSize), handles.data(), handles.size() * sizeof(HCALL));
-    return call.done(writeStruct(lpCallList, answer, sizeof(LINECALLLIST), call.fault().extraNeededSize));
+    return call.done(writeStruct(lpCallList, answer, sizeof(LINECALLLIST), call.structFaults(device)));
 }
 
 } // extern "C"

@@ -122,7 +122,7 @@ LONG WINAPI lineGetIDW(HLINE hLine, DWORD dwAddressID, HCALL hCall, DWORD dwSele
         return call.done(lookup.first);
     const DWORD id = *lookup.second;
     return call.done(writeStruct(lpDeviceID, varString(STRINGFORMAT_BINARY, &id, sizeof id), sizeof(VARSTRING),
-                                 call.fault().extraNeededSize));
+                                 call.structFaults(device)));
 }
 
 LONG WINAPI lineGetDevConfigW(DWORD dwDeviceID, LPVARSTRING lpDeviceConfig, LPCWSTR lpszDeviceClass)
@@ -149,7 +149,7 @@ LONG WINAPI lineGetDevConfigW(DWORD dwDeviceID, LPVARSTRING lpDeviceConfig, LPCW
     const std::u16string text(digits.begin(), digits.end());
     return call.done(writeStruct(lpDeviceConfig,
                                  varString(STRINGFORMAT_UNICODE, text.c_str(), (text.size() + 1) * sizeof(char16_t)),
-                                 sizeof(VARSTRING), call.fault().extraNeededSize));
+                                 sizeof(VARSTRING), call.structFaults(dwDeviceID)));
 }
 
 LONG WINAPI lineConfigDialogW(DWORD dwDeviceID, HWND hwndOwner, LPCWSTR lpszDeviceClass)
@@ -229,7 +229,7 @@ LONG WINAPI lineTranslateAddressW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwA
     exchange::VarStruct out = exchange::VarStruct::of(fixed);
     out.addText(offsetof(LINETRANSLATEOUTPUT, dwDialableStringSize), dialable);
     out.addText(offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringSize), dialable);
-    return call.done(writeStruct(lpTranslateOutput, out, sizeof(LINETRANSLATEOUTPUT), call.fault().extraNeededSize));
+    return call.done(writeStruct(lpTranslateOutput, out, sizeof(LINETRANSLATEOUTPUT), call.structFaults(dwDeviceID)));
 }
 
 } // extern "C"

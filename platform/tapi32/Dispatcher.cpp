@@ -1,5 +1,6 @@
 #include "tapi32/Dispatcher.h"
 
+#include "tapi32/StaleMessages.h"
 #include "tapi32/StructWriter.h"
 
 #include <exchange/Exchange.h>
@@ -56,7 +57,7 @@ void Dispatcher::deliver(const std::vector<Event> &events)
             toEveryApp(e.phone, e.phone ? PHONE_REMOVE : LINE_REMOVE, e.device);
             break;
         case Event::Kind::DeviceClosed:
-            registry_.forceClose(e.device, e.phone);
+            deviceClosed(e);
             break;
         }
     }
@@ -247,6 +248,32 @@ void Dispatcher::phoneState(const Event &e)
             registry_.post(open.app, h, PHONE_STATE, open.instance, e.state & (open.phoneStates | PHONESTATE_REINIT),
                            e.param2, 0);
     }
+}
+
+void Dispatcher::deviceClosed(const Event &e)
+{
+    std::vector<ClosingLine> lines;
+    std::vector<PhoneOpenRecord> phones;
+    if (e.phone) {
+        for (const auto &[h, open] : registry_.phones)
+            if (open.device == e.device)
+                phones.push_back(open);
+    } else {
+        std::vector<HLINE> handles;
+        for (const auto &[h, open] : registry_.lines)
+            if (open.device == e.device)
+                handles.push_back(h);
+        for (HLINE h : handles)
+            lines.push_back(beforeLineCloses(registry_, h));
+    }
+    registry_.forceClose(e.device, e.phone);
+    if ((lines.empty() && phones.empty()) ||
+        !registry_.exchange().untidy().applies(exchange::Untidy::MessagesAfterClose, {}, e.device))
+        return;
+    for (const ClosingLine &closed : lines)
+        afterLineClosed(registry_, closed);
+    for (const PhoneOpenRecord &closed : phones)
+        afterPhoneClosed(registry_, closed);
 }
 
 void Dispatcher::toEveryApp(bool phone, DWORD message, DWORD device)

@@ -35,6 +35,10 @@ private:
     void phoneButton(const exchange::Event &e);
     /// LINE_CREATE / LINE_REMOVE and their phone kin go to every application of a side.
     void toEveryApp(bool phone, DWORD message, DWORD device);
+    /// The provider closed a device: every open of it hears LINE_CLOSE
+    /// (PHONE_CLOSE), then, when the untidy option asks, messages for the
+    /// handles just closed.
+    void deviceClosed(const exchange::Event &e);
     /// Announces a call to the monitors of a line (not `except`).
     void monitorsOf(const LineOpenRecord &creator, exchange::LegId leg, DWORD address);
 

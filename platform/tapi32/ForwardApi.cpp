@@ -83,7 +83,7 @@ LONG WINAPI lineForwardW(HLINE hLine, DWORD bAllAddresses, DWORD dwAddressID, LP
         *lphConsultCall = 0;
     const DWORD device = pending.device;
     const bool all = bAllAddresses != 0;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
             tag, [=](const Switchboard &b) { return b.forwarding().check(device, all, dwAddressID, list); },
             [=](Switchboard &b) { b.forwarding().forward(device, all, dwAddressID, list, dwNumRingsNoAnswer); });

@@ -3,6 +3,7 @@
 #include "tapi32/ApiSupport.h"
 #include "tapi32/Applications.h"
 #include "tapi32/InputStruct.h"
+#include "tapi32/StaleMessages.h"
 #include "tapi32/StructWriter.h"
 
 #include <cstring>
@@ -83,7 +84,7 @@ LONG WINAPI lineGetDevCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVers
     const exchange::VarStruct caps =
         exchangeOf().inspect([&](const exchange::Switchboard &b) { return b.line(dwDeviceID)->devCaps(); });
     return call.done(
-        writeStruct(lpLineDevCaps, caps, fixedSize(Struct::LineDevCaps, dwAPIVersion), call.fault().extraNeededSize));
+        writeStruct(lpLineDevCaps, caps, fixedSize(Struct::LineDevCaps, dwAPIVersion), call.structFaults(dwDeviceID)));
 }
 
 LONG WINAPI lineGetAddressCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAddressID, DWORD dwAPIVersion,
@@ -107,7 +108,7 @@ LONG WINAPI lineGetAddressCapsW(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAdd
     if (!caps)
         return call.done(LINEERR_INVALADDRESSID);
     return call.done(writeStruct(lpAddressCaps, *caps, fixedSize(Struct::LineAddressCaps, dwAPIVersion),
-                                 call.fault().extraNeededSize));
+                                 call.structFaults(dwDeviceID)));
 }
 
 LONG WINAPI lineOpenW(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWORD dwAPIVersion, DWORD dwExtVersion,
@@ -184,7 +185,10 @@ LONG WINAPI lineClose(HLINE hLine)
     std::lock_guard lock(reg.mutex);
     if (!reg.line(hLine))
         return call.done(LINEERR_INVALLINEHANDLE);
+    const ClosingLine closing = beforeLineCloses(reg, hLine);
     reg.closeLine(hLine);
+    if (call.untidy(exchange::Untidy::MessagesAfterClose, closing.open.device))
+        afterLineClosed(reg, closing);
     return call.done(0);
 }
 
@@ -234,7 +238,7 @@ LONG WINAPI lineGetLineDevStatus(HLINE hLine, LPLINEDEVSTATUS lpLineDevStatus)
     status.set(offsetof(LINEDEVSTATUS, dwNumOpens), opens);
     status.set(offsetof(LINEDEVSTATUS, dwOpenMediaModes), media);
     return call.done(writeStruct(lpLineDevStatus, status, fixedSize(Struct::LineDevStatus, open->version),
-                                 call.fault().extraNeededSize));
+                                 call.structFaults(open->device)));
 }
 
 LONG WINAPI lineGetAddressStatusW(HLINE hLine, DWORD dwAddressID, LPLINEADDRESSSTATUS lpAddressStatus)
@@ -257,7 +261,7 @@ LONG WINAPI lineGetAddressStatusW(HLINE hLine, DWORD dwAddressID, LPLINEADDRESSS
     if (!status)
         return call.done(LINEERR_INVALADDRESSID);
     return call.done(writeStruct(lpAddressStatus, *status, fixedSize(Struct::LineAddressStatus, open->version),
-                                 call.fault().extraNeededSize));
+                                 call.structFaults(open->device)));
 }
 
 LONG WINAPI lineSetLineDevStatus(HLINE hLine, DWORD dwStatusToChange, DWORD fStatus)
@@ -278,7 +282,7 @@ LONG WINAPI lineSetLineDevStatus(HLINE hLine, DWORD dwStatusToChange, DWORD fSta
         pending.device = open->device;
     }
     const DWORD device = pending.device;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(
             tag, [=](const exchange::Switchboard &b) { return b.calls().checkLineDevStatus(device, dwStatusToChange); },
             [=](exchange::Switchboard &b) { b.calls().setLineDevStatus(device, dwStatusToChange, fStatus != 0); });

@@ -49,7 +49,7 @@ LONG WINAPI lineParkW(HCALL hCall, DWORD dwParkMode, LPCWSTR lpszDirAddress, LPV
     } else {
         return call.done(LINEERR_INVALPARKMODE);
     }
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag, [=](const Switchboard &b) { return b.parking().checkPark(leg, dwParkMode, slot); },
             [=](Switchboard &b, uint32_t id) { b.parking().park(id, leg, dwParkMode, slot); });
@@ -71,7 +71,7 @@ LONG WINAPI lineUnparkW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
         return call.done(r);
     pending.outCalls[0] = lphCall;
     const DWORD device = pending.device;
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag, [=](const Switchboard &b) { return b.parking().checkUnpark(device, dwAddressID, slot); },
             [=](Switchboard &b, uint32_t id) { b.parking().unpark(id, device, dwAddressID, slot); });
@@ -99,7 +99,7 @@ LONG WINAPI linePickupW(HLINE hLine, DWORD dwAddressID, LPHCALL lphCall, LPCWSTR
     pending.outCalls[0] = lphCall;
     const DWORD device = pending.device;
     auto ptr = [](const std::optional<std::u16string> &s) { return s ? &*s : nullptr; };
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag,
             [=](const Switchboard &b) { return b.parking().checkPickup(device, dwAddressID, ptr(dest), ptr(group)); },

@@ -4,6 +4,7 @@
 #include "tapi32/ApiSupport.h"
 #include "tapi32/Applications.h"
 #include "tapi32/InputStruct.h"
+#include "tapi32/StaleMessages.h"
 #include "tapi32/StructWriter.h"
 
 #include <cstddef>
@@ -50,7 +51,7 @@ LONG phoneRequest(ApiCall &call, HPHONE hPhone, Setter setter)
         const Phone *p = b.phone(device);
         return p ? setter(const_cast<Phone &>(*p), nullptr) : PHONEERR_NODEVICE;
     };
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().request(tag, check, [=](Switchboard &b) { b.applyToPhone(device, setter); });
     }));
 }
@@ -134,7 +135,7 @@ LONG WINAPI phoneGetDevCapsW(HPHONEAPP hPhoneApp, DWORD dwDeviceID, DWORD dwAPIV
     const exchange::VarStruct caps =
         exchangeOf().inspect([&](const Switchboard &b) { return b.phone(dwDeviceID)->caps(); });
     return call.done(writeStruct(lpPhoneCaps, caps, fixedSize(Struct::PhoneCaps, dwAPIVersion),
-                                 call.fault().extraNeededSize, PHONEERR_STRUCTURETOOSMALL, PHONEERR_INVALPOINTER));
+                                 call.structFaults(dwDeviceID), PHONEERR_STRUCTURETOOSMALL, PHONEERR_INVALPOINTER));
 }
 
 LONG WINAPI phoneOpen(HPHONEAPP hPhoneApp, DWORD dwDeviceID, LPHPHONE lphPhone, DWORD dwAPIVersion, DWORD dwExtVersion,
@@ -196,9 +197,13 @@ LONG WINAPI phoneClose(HPHONE hPhone)
         return call.done(f);
     Registry &reg = runtime().registry();
     std::lock_guard lock(reg.mutex);
-    if (!reg.phoneOpen(hPhone))
+    const PhoneOpenRecord *open = reg.phoneOpen(hPhone);
+    if (!open)
         return call.done(PHONEERR_INVALPHONEHANDLE);
+    const PhoneOpenRecord closing = *open;
     reg.closePhone(hPhone);
+    if (call.untidy(exchange::Untidy::MessagesAfterClose, closing.device))
+        afterPhoneClosed(reg, closing);
     return call.done(0);
 }
 
@@ -258,7 +263,7 @@ LONG WINAPI phoneGetStatusW(HPHONE hPhone, LPPHONESTATUS lpPhoneStatus)
     status.set(offsetof(PHONESTATUS, dwNumMonitors), monitors);
     status.addText(offsetof(PHONESTATUS, dwOwnerNameSize), ownerName);
     return call.done(writeStruct(lpPhoneStatus, status, fixedSize(Struct::PhoneStatus, open->version),
-                                 call.fault().extraNeededSize, PHONEERR_STRUCTURETOOSMALL, PHONEERR_INVALPOINTER));
+                                 call.structFaults(open->device), PHONEERR_STRUCTURETOOSMALL, PHONEERR_INVALPOINTER));
 }
 
 LONG WINAPI phoneGetButtonInfoW(HPHONE hPhone, DWORD dwButtonLampID, LPPHONEBUTTONINFO lpButtonInfo)
@@ -280,7 +285,7 @@ LONG WINAPI phoneGetButtonInfoW(HPHONE hPhone, DWORD dwButtonLampID, LPPHONEBUTT
     });
     if (!info)
         return call.done(PHONEERR_INVALBUTTONLAMPID);
-    return call.done(writeStruct(lpButtonInfo, *info, sizeof(PHONEBUTTONINFO), call.fault().extraNeededSize,
+    return call.done(writeStruct(lpButtonInfo, *info, sizeof(PHONEBUTTONINFO), call.structFaults(open->device),
                                  PHONEERR_STRUCTURETOOSMALL, PHONEERR_INVALPOINTER));
 }
 

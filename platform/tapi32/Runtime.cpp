@@ -1,7 +1,11 @@
 #include "tapi32/Runtime.h"
 
+#include "tapi32/ApiCall.h"
 #include "tapi32/Dispatcher.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <utility>
 
 namespace tapi32 {
@@ -19,6 +23,12 @@ Runtime::Runtime()
       dispatcher_(std::make_unique<Dispatcher>(registry_))
 {
     exchange_->setSink(dispatcher_.get());
+    // A run of the dialer can face an untidy provider from the start.
+    if (const char *untidy = std::getenv("DIALWERK_UNTIDY"); untidy && *untidy) {
+        std::string error;
+        if (!exchange_->untidy().configure(untidy, &error))
+            std::fprintf(stderr, "DIALWERK_UNTIDY ignored: %s\n", error.c_str());
+    }
 }
 
 bool Runtime::resetExchange(exchange::Topology topology, std::unique_ptr<exchange::Clock> clock)
@@ -57,8 +67,9 @@ size_t Runtime::applicationCount() const
     return registry_.apps.size();
 }
 
-LONG Runtime::startRequest(const exchange::Fault &fault, PendingRequest pending, const Submit &submit)
+LONG Runtime::startRequest(const ApiCall &call, PendingRequest pending, const Submit &submit)
 {
+    const exchange::Fault &fault = call.fault();
     {
         std::lock_guard lock(registry_.mutex);
         pending.id = registry_.newRequestId();
@@ -66,8 +77,12 @@ LONG Runtime::startRequest(const exchange::Fault &fault, PendingRequest pending,
     }
     if (fault.timing == exchange::ReplyTiming::Never)
         return static_cast<LONG>(pending.id);
-    exchange::RequestTag tag{pending.id,
-                             fault.timing == exchange::ReplyTiming::Delayed ? fault.delay : exchange::Millis(0)};
+    exchange::RequestTag tag;
+    tag.id = pending.id;
+    tag.delay = fault.timing == exchange::ReplyTiming::Delayed ? fault.delay : exchange::Millis(0);
+    tag.function = call.function();
+    tag.device = pending.device;
+    tag.phone = pending.phone;
     LONG r = 0;
     if (fault.result && fault.resultInReply)
         exchange_->replyOnly(tag, *fault.result);

@@ -16,6 +16,7 @@
 
 namespace tapi32 {
 
+class ApiCall;
 class Dispatcher;
 
 class Runtime {
@@ -45,10 +46,11 @@ public:
     /// How a request's outcome is produced once it is registered.
     using Submit = std::function<LONG(exchange::RequestTag)>;
     /// Registers a request for `pending.app` and hands it to the exchange
-    /// through `submit`, honouring the faults armed for the function:
+    /// through `submit`, honouring the faults armed for the function (the
+    /// tag names the function and device for the untidy options):
     /// answers the request identifier, or the code `submit` refused with.
     /// Must be called without the registry lock.
-    LONG startRequest(const exchange::Fault &fault, PendingRequest pending, const Submit &submit);
+    LONG startRequest(const ApiCall &call, PendingRequest pending, const Submit &submit);
 
 private:
     Runtime();

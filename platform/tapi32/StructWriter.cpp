@@ -1,5 +1,7 @@
 #include "tapi32/StructWriter.h"
 
+#include "tapi32/StructFaults.h"
+
 #include <cstddef>
 #include <cstring>
 
@@ -60,8 +62,8 @@ DWORD totalSizeOf(const void *buffer)
     return total;
 }
 
-LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, DWORD extraNeeded, LONG tooSmall,
-                 LONG invalPointer)
+LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, const StructFaults &faults,
+                 LONG tooSmall, LONG invalPointer)
 {
     if (!buffer)
         return invalPointer;
@@ -71,22 +73,22 @@ LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, D
 
     // Place the variable fields after the fixed part, each on a 4-byte
     // boundary so that arrays of DWORDs can be read in place.
-    struct Placed {
-        uint32_t sizeMember;
-        DWORD offset;
-        const std::vector<uint8_t> *bytes;
-    };
-    std::vector<Placed> placed;
+    std::vector<PlacedField> placed;
     uint64_t end = fixed;
     for (const auto &f : answer.fields) {
         if (f.sizeMember + 2 * sizeof(DWORD) > fixed)
             continue;
         end = (end + 3) & ~uint64_t(3);
-        placed.push_back({f.sizeMember, DWORD(end), &f.bytes});
+        placed.push_back({f.sizeMember, DWORD(end), &f});
         end += f.bytes.size();
     }
-    const uint64_t needed = end + extraNeeded;
-    const bool fits = end <= total;
+    Layout layout;
+    layout.total = total;
+    layout.fixed = fixed;
+    layout.needed = end + faults.extraNeeded;
+    layout.fill = end <= total;
+    layout.used = layout.fill ? DWORD(end) : fixed;
+    applyFaults(faults, placed, layout);
 
     auto *out = static_cast<uint8_t *>(buffer);
     std::memcpy(out + 3 * sizeof(DWORD), answer.fixed.data() + 3 * sizeof(DWORD), fixed - 3 * sizeof(DWORD));
@@ -95,19 +97,20 @@ LONG writeStruct(void *buffer, const exchange::VarStruct &answer, DWORD fixed, D
         if (f.sizeMember + 2 * sizeof(DWORD) <= fixed)
             std::memset(out + f.sizeMember, 0, 2 * sizeof(DWORD));
     }
-    DWORD used = fixed;
-    if (fits) {
-        for (const Placed &p : placed) {
-            const DWORD size = DWORD(p.bytes->size());
-            std::memcpy(out + p.offset, p.bytes->data(), size);
+    if (layout.fill) {
+        for (const PlacedField &p : placed) {
+            const DWORD size = p.size();
+            if (p.written)
+                std::memcpy(out + p.offset, p.field->bytes.data(), size);
             std::memcpy(out + p.sizeMember, &size, sizeof size);
             std::memcpy(out + p.sizeMember + sizeof(DWORD), &p.offset, sizeof p.offset);
         }
-        used = DWORD(end);
+        if (layout.zeroFrom < total)
+            std::memset(out + layout.zeroFrom, 0, total - layout.zeroFrom);
     }
-    const DWORD neededOut = needed > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(needed);
+    const DWORD neededOut = layout.needed > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(layout.needed);
     std::memcpy(out + sizeof(DWORD), &neededOut, sizeof neededOut);
-    std::memcpy(out + 2 * sizeof(DWORD), &used, sizeof used);
+    std::memcpy(out + 2 * sizeof(DWORD), &layout.used, sizeof layout.used);
     return 0;
 }
 
@@ -117,6 +120,8 @@ exchange::VarStruct varString(DWORD format, const void *data, size_t size)
     v.dwStringFormat = format;
     exchange::VarStruct out = exchange::VarStruct::of(v);
     out.addBytes(offsetof(VARSTRING, dwStringSize), data, size);
+    if (format == STRINGFORMAT_UNICODE && !out.fields.empty())
+        out.fields.back().text = true;
     return out;
 }
 

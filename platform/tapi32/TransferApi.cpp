@@ -61,7 +61,7 @@ LONG WINAPI lineCompleteTransfer(HCALL hCall, HCALL hConsultCall, LPHCALL lphCon
             return call.done(LINEERR_INVALPOINTER);
         pending.outCalls[0] = lphConfCall;
     }
-    return call.done(runtime().startRequest(call.fault(), pending, [&](exchange::RequestTag tag) {
+    return call.done(runtime().startRequest(call, pending, [&](exchange::RequestTag tag) {
         return exchangeOf().requestCreating(
             tag,
             [=](const Switchboard &b) {

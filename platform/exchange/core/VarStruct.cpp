@@ -6,7 +6,7 @@ void VarStruct::addText(uint32_t sizeMember, std::u16string_view text)
 {
     if (text.empty())
         return;
-    Field f{sizeMember, {}};
+    Field f{sizeMember, {}, true};
     f.bytes.resize((text.size() + 1) * sizeof(char16_t), 0);
     std::memcpy(f.bytes.data(), text.data(), text.size() * sizeof(char16_t));
     fields.push_back(std::move(f));
@@ -16,7 +16,7 @@ void VarStruct::addBytes(uint32_t sizeMember, const void *data, size_t size)
 {
     if (size == 0)
         return;
-    Field f{sizeMember, {}};
+    Field f{sizeMember, {}, false};
     f.bytes.resize(size);
     std::memcpy(f.bytes.data(), data, size);
     fields.push_back(std::move(f));

@@ -21,6 +21,7 @@ struct VarStruct {
     struct Field {
         uint32_t sizeMember = 0;
         std::vector<uint8_t> bytes;
+        bool text = false; // a zero-terminated UTF-16 string
     };
 
     std::vector<uint8_t> fixed;
