@@ -76,13 +76,12 @@ void Exchange::run()
         while (!timers_.empty() && timers_.begin()->first.first <= clock_->now().count()) {
             auto node = timers_.extract(timers_.begin());
             node.mapped()();
+            untidyNew({});
         }
+        untidyNew({});
         std::vector<Event> events;
         events.swap(outbox_);
-        std::vector<EventCause> causes;
-        causes.swap(causes_);
-        if (!events.empty())
-            events = untidyEvents(std::move(events), causes, board_->core(), *clock_, untidy_);
+        untidied_ = 0;
         EventSink *sink = sink_;
         delivering_ = true;
         lock.unlock();
@@ -93,6 +92,17 @@ void Exchange::run()
         board_->core().collect(outbox_);
         idleCv_.notify_all();
     }
+}
+
+void Exchange::untidyNew(std::string_view function)
+{
+    if (untidied_ >= outbox_.size())
+        return;
+    std::vector<Event> fresh(outbox_.begin() + std::ptrdiff_t(untidied_), outbox_.end());
+    outbox_.resize(untidied_);
+    for (Event &e : untidyEvents(std::move(fresh), function, board_->core(), *clock_, untidy_))
+        outbox_.push_back(std::move(e));
+    untidied_ = outbox_.size();
 }
 
 void Exchange::waitIdle()
@@ -161,9 +171,9 @@ LONG Exchange::requestCreating(RequestTag tag, std::function<LONG(const Switchbo
             outbox_.push_back(Event::requestDone(id, r));
             return;
         }
-        const size_t from = outbox_.size();
+        untidyNew({});
         action(*board_, id);
-        causes_.push_back({from, outbox_.size(), function});
+        untidyNew(function);
     });
     return 0;
 }

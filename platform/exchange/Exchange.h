@@ -177,7 +177,11 @@ public:
         std::unique_lock lock(mutex_);
         struct Wake {
             Exchange &x;
-            ~Wake() { x.wake(); }
+            ~Wake()
+            {
+                x.untidyNew({});
+                x.wake();
+            }
         } wake{*this};
         return f(*board_);
     }
@@ -202,6 +206,11 @@ private:
     void cancel(uint64_t timer) override;
     void run();
     void wake();
+    /// Passes the events raised since the last call through the untidy
+    /// options, as caused by `function` (empty: no request). Called with
+    /// mutex_ held after each piece of work, so a mode change sees the leg
+    /// as that work left it, whenever the batch is delivered.
+    void untidyNew(std::string_view function);
     bool dueWork() const;
 
     Topology topology_;
@@ -215,7 +224,7 @@ private:
     std::condition_variable workCv_; // the exchange thread waits here
     std::condition_variable idleCv_; // waitIdle() waits here
     std::vector<Event> outbox_;
-    std::vector<EventCause> causes_; // which outbox events a request's action caused
+    size_t untidied_ = 0; // outbox_ events before this index went through the untidy options
     std::unique_ptr<Switchboard> board_;
     std::map<std::pair<int64_t, uint64_t>, std::function<void()>> timers_; // (due ms, id) → work
     uint64_t nextTimer_ = 1;

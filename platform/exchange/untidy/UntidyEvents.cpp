@@ -24,14 +24,6 @@ std::optional<DWORD> otherMode(DWORD state, DWORD mode)
 
 namespace {
 
-std::string_view causeOf(const std::vector<EventCause> &causes, size_t index)
-{
-    for (const EventCause &c : causes)
-        if (index >= c.from && index < c.to)
-            return c.function;
-    return {};
-}
-
 // Whether a later event of the batch reports another state of the same leg.
 bool laterState(const std::vector<Event> &events, size_t index)
 {
@@ -43,7 +35,7 @@ bool laterState(const std::vector<Event> &events, size_t index)
 
 } // namespace
 
-std::vector<Event> untidyEvents(std::vector<Event> events, const std::vector<EventCause> &causes, Core &core,
+std::vector<Event> untidyEvents(std::vector<Event> events, std::string_view function, Core &core,
                                 const Clock &clock, UntidyOptions &options)
 {
     std::vector<Event> out;
@@ -57,7 +49,6 @@ std::vector<Event> untidyEvents(std::vector<Event> events, const std::vector<Eve
                 out.push_back(Event::deviceChange(Event::Kind::DeviceClosed, e.device, true));
             continue;
         }
-        const std::string_view function = causeOf(causes, i);
         const Leg *leg = core.leg(e.leg);
         const std::optional<DWORD> line = leg ? std::optional<DWORD>(leg->line()) : std::nullopt;
         if (options.applies(Untidy::UnknownStates, function, line))
@@ -67,10 +58,12 @@ std::vector<Event> untidyEvents(std::vector<Event> events, const std::vector<Eve
             out.push_back(e);
         // The mode changes on the leg itself, so only where the event is the
         // leg's present state and no later one of this batch replaces it.
-        if (Leg *live = core.leg(e.leg); live && !live->idle() && live->state() == e.state &&
-                                         live->mode() == e.mode && !laterState(events, i)) {
-            const std::optional<DWORD> mode = otherMode(e.state, e.mode);
-            if (mode && options.applies(Untidy::ModeChanges, function, line))
+        // The question is asked either way: how events fall into batches
+        // must not change the random mode's choices.
+        const std::optional<DWORD> mode = otherMode(e.state, e.mode);
+        if (mode && options.applies(Untidy::ModeChanges, function, line)) {
+            Leg *live = core.leg(e.leg);
+            if (live && !live->idle() && live->state() == e.state && live->mode() == e.mode && !laterState(events, i))
                 live->setState(e.state, *mode, clock, out, e.conference);
         }
         // A close "at any moment" comes after call events; rules for one

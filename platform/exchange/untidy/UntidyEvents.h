@@ -9,24 +9,19 @@
 #include "exchange/core/Events.h"
 #include "exchange/untidy/UntidyOptions.h"
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace exchange {
 
 class Core;
 
-/// Events [from, to) of a batch that a request of `function` caused.
-struct EventCause {
-    size_t from = 0;
-    size_t to = 0;
-    std::string function;
-};
-
-/// Rewrites one batch as an untidy provider would send it. Runs under the
-/// exchange's lock: a mode change is made on the leg too (when the event is
-/// the leg's latest state), so that the call status agrees with it.
-std::vector<Event> untidyEvents(std::vector<Event> events, const std::vector<EventCause> &causes, Core &core,
+/// Rewrites the events one piece of work raised (a request of `function`,
+/// or none) as an untidy provider would send them. Runs under the
+/// exchange's lock right after that work: a mode change is made on the leg
+/// too (when the event is the leg's latest state), so that the call status
+/// agrees with it.
+std::vector<Event> untidyEvents(std::vector<Event> events, std::string_view function, Core &core,
                                 const Clock &clock, UntidyOptions &options);
 
 /// Another mode of the same state, for the states that have modes.

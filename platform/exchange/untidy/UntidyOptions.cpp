@@ -77,7 +77,8 @@ void UntidyOptions::random(uint64_t seed)
 {
     std::lock_guard lock(mutex_);
     seed_ = seed;
-    rng_.seed(seed);
+    for (int i = 0; i < 2 * kUntidyOptions; ++i)
+        rng_[i].seed(seed * 0x9E3779B97F4A7C15ull + uint64_t(i));
     any_ = true;
 }
 
@@ -99,15 +100,10 @@ bool UntidyOptions::applies(Untidy option, std::string_view function, std::optio
             rules_.erase(it);
         return true;
     }
-    return seed_ && rng_() % kOneIn[static_cast<int>(option)] == 0;
-}
-
-uint32_t UntidyOptions::draw(uint32_t bound)
-{
-    if (bound == 0 || !any_)
-        return 0;
-    std::lock_guard lock(mutex_);
-    return seed_ ? uint32_t(rng_() % bound) : 0;
+    if (!seed_)
+        return false;
+    const int index = static_cast<int>(option);
+    return rng_[2 * index + (function.empty() ? 1 : 0)]() % kOneIn[index] == 0;
 }
 
 bool UntidyOptions::configure(std::string_view text, std::string *error)

@@ -8,9 +8,11 @@
 // leaf: nothing else is locked or called inside it, so callers may hold the
 // exchange's or the runtime's lock while asking.
 //
-// Same seed, same run: in random mode every question draws from one
-// generator seeded by the seed, so a run that asks the same questions in the
-// same order makes the same choices.
+// Same seed, same run: in random mode each option draws from generators of
+// its own seeded from the seed, one for questions about a function and one
+// for questions about events (the exchange thread asks those), so a run
+// that makes the same requests in the same order from one thread makes the
+// same choices, however the exchange thread's work interleaves with it.
 #ifndef DIALWERK_EXCHANGE_UNTIDY_UNTIDYOPTIONS_H
 #define DIALWERK_EXCHANGE_UNTIDY_UNTIDYOPTIONS_H
 
@@ -68,8 +70,6 @@ public:
     /// Whether `option` applies now to `function` on `device`; a matching
     /// counted rule loses one use. Cheap while nothing is on.
     bool applies(Untidy option, std::string_view function, std::optional<DWORD> device);
-    /// A number below `bound` (> 0): random in random mode, else 0.
-    uint32_t draw(uint32_t bound);
 
     /// Reads a configuration: "random" or "random=SEED" or a plain number
     /// (random mode), or a comma-separated list of "option[@function][#device]".
@@ -86,7 +86,7 @@ private:
     mutable std::mutex mutex_; // a leaf lock: guards everything below
     std::vector<Rule> rules_;
     std::optional<uint64_t> seed_;
-    std::mt19937_64 rng_;
+    std::mt19937_64 rng_[2 * kUntidyOptions]; // per option: function questions, event questions
     std::atomic<bool> any_{false}; // rules or random mode present: read without the lock
 };
 
