@@ -55,6 +55,9 @@ namespace exchange {
 
 /// Identifies an asynchronous request and when the exchange carries it out.
 struct RequestTag {
+    RequestTag() = default;
+    RequestTag(uint32_t requestId, Millis after = Millis(0)) : id(requestId), delay(after) {}
+
     uint32_t id = 0;
     Millis delay{0};
     /// The TAPI function and the device (line, or phone for phone functions)
