@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int kSliderMax = 0xFFFF;
+// The most ring modes and buttons listed: a list of a thousand entries is
+// more than anyone can use, and a provider's count is not trusted to be small.
+constexpr DWORD kMaxListed = 1000;
 
 /// The radio index of a PHONEHOOKSWITCHMODE_ value, or -1 for any other value.
 int RadioOfMode(DWORD mode)
@@ -91,7 +94,7 @@ void CPhoneCapsDlg::ApplyCaps()
     const bool setRing = (caps->dwPhoneFeatures & PHONEFEATURE_SETRING) != 0;
     win::ListControl ringModes = Items(IDC_RING_MODE);
     ringModes.ResetContent();
-    for (DWORD mode = 1; mode <= caps->dwNumRingModes && mode <= 0xFFFF; ++mode)
+    for (DWORD mode = 1; mode <= caps->dwNumRingModes && mode <= kMaxListed; ++mode)
         ringModes.AddString(QString::asprintf("Ring Mode #%d", static_cast<int>(mode)));
     EnableDlgItem(IDC_RING_MODE, caps->dwNumRingModes != 0 && setRing);
     EnableDlgItem(IDC_RING_VOLUME, setRing);
@@ -107,8 +110,7 @@ void CPhoneCapsDlg::ApplyCaps()
 
     win::ListControl buttons = Items(IDC_BUTTONS);
     buttons.ResetContent();
-    // A list of a few hundred entries is all a window can usefully show.
-    const DWORD buttonCount = caps->dwNumButtonLamps > 1000 ? 1000 : caps->dwNumButtonLamps;
+    const DWORD buttonCount = caps->dwNumButtonLamps > kMaxListed ? kMaxListed : caps->dwNumButtonLamps;
     for (DWORD id = 0; id < buttonCount; ++id)
         buttons.AddString(QString::asprintf("Button %d", static_cast<int>(id)));
     EnableDlgItem(IDC_BUTTONS, buttonCount != 0);

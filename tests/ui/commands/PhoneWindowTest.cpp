@@ -203,6 +203,16 @@ TEST_F(PhoneWindowTest, TheLineLampFollowsARingingCall)
     EXPECT_TRUE(WaitFor([&] { return lamp() == QStringLiteral("Off "); })) << lamp().toStdString();
 }
 
+TEST_F(PhoneWindowTest, TheHandsetFollowsTheUserAtThePhone)
+{
+    CPhoneCapsDlg *window = OpenPhoneWindow(QStringLiteral("Extension 201"), 0);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(Exchange().phoneOffHook(0), 0u);
+    EXPECT_TRUE(WaitFor([&] { return window->IsDlgButtonChecked(Dlg::IDC_HANDSET_MICSPEAKER) != 0; }));
+    Exchange().phoneOnHook(0);
+    EXPECT_TRUE(WaitFor([&] { return window->IsDlgButtonChecked(Dlg::IDC_HANDSET_ONHOOK) != 0; }));
+}
+
 TEST_F(PhoneWindowTest, ReinitClosesTheWindowAndThePhone)
 {
     CPhoneCapsDlg *window = OpenPhoneWindow(QStringLiteral("Extension 201"), 0);
