@@ -90,7 +90,7 @@ public:
     /// The lamp's PHONELAMPMODE_ value from the cached status; PHONELAMPMODE_UNKNOWN when not known.
     DWORD GetLampMode(DWORD lampId);
     /// The display text of the cached status: UTF-16, or 8-bit text in the
-    /// program's code page (TapiAnsiText.h) with every byte of the field kept.
+    /// program's code page (TapiCodePage.h) with every byte of the field kept.
     tapi_string GetDisplay();
 
 private:

@@ -1,6 +1,6 @@
 #include "TapiDeviceTexts.h"
 
-#include "TapiAnsiText.h"
+#include "TapiCodePage.h"
 #include "TapiFields.h"
 
 #include <cstdint>

@@ -16,7 +16,7 @@ tapi_string TapiAddressNameOf(const LINEADDRESSCAPS *caps);
 tapi_string TapiPhoneNameOf(const PHONECAPS *caps);
 
 /// The phone's display: UTF-16 up to its first zero when the first character is followed
-/// by a zero byte, otherwise 8-bit text in the program's code page (TapiAnsiText.h) with
+/// by a zero byte, otherwise 8-bit text in the program's code page (TapiCodePage.h) with
 /// every byte of the field kept (trailing zeros dropped, inner ones shown as blanks);
 /// empty without a display.
 tapi_string TapiPhoneDisplayOf(const PHONESTATUS *status);

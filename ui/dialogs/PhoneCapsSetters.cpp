@@ -9,7 +9,7 @@
 #include <app/TapiText.h>
 #include <ui/main/CommandSteps.h>
 
-#include "TapiAnsiText.h"
+#include "TapiCodePage.h"
 
 #include <QPointer>
 
