@@ -1,6 +1,7 @@
 // The main window over the real runtime and the simulated exchange, for a long
 // run: calls made or taken, answered and hung up through the window's buttons,
-// and what is left afterwards: resident memory grown, call handles the
+// and what is left afterwards: resident memory and live heap grown (set
+// DIALWERK_SOAK_CALLS for another number of calls), call handles the
 // runtime still holds for the dialer, call objects and requests left over.
 #include <ui/main/PhoneDlg.h>
 
@@ -18,10 +19,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -48,6 +51,23 @@ long ResidentKiB()
         std::fclose(statm);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Bytes the program holds on the heap now (all malloc arenas, mapped blocks
+// included): unlike the resident size, this does not count memory the
+// allocator keeps for reuse after it was freed.
+long LiveHeapKiB()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
+}
+
+// The number of calls to make after the warm-up: DIALWERK_SOAK_CALLS, else 10,000.
+int CallCount()
+{
+    const char *value = std::getenv("DIALWERK_SOAK_CALLS");
+    const int count = value ? std::atoi(value) : 0;
+    return count > 0 ? count : 10000;
 }
 
 // Call handles the runtime holds for all applications.
@@ -88,12 +108,14 @@ void BM_TenThousandCalls(benchmark::State &state)
     GetMainApp().SetMainWnd(window.get());
     window->Create();
     constexpr int kWarmUp = 200;
-    constexpr int kCalls = 10000;
-    long before = 0;
+    const int calls = CallCount();
+    long before = 0, heapBefore = 0;
     for (auto _ : state) {
-        for (int i = 0; i < kWarmUp + kCalls; ++i) {
-            if (i == kWarmUp)
+        for (int i = 0; i < kWarmUp + calls; ++i) {
+            if (i == kWarmUp) {
                 before = ResidentKiB();
+                heapBefore = LiveHeapKiB();
+            }
             if (!OneCall(*window, i)) {
                 state.SkipWithError("a call did not go through");
                 break;
@@ -102,6 +124,8 @@ void BM_TenThousandCalls(benchmark::State &state)
     }
     CTapiLine *line = GetTapiConnection()->GetLine(0);
     state.counters["rss_growth_kib"] = static_cast<double>(ResidentKiB() - before);
+    state.counters["heap_growth_kib"] = static_cast<double>(LiveHeapKiB() - heapBefore);
+    state.counters["calls"] = static_cast<double>(calls);
     state.counters["handles_left"] = static_cast<double>(RuntimeCallHandles());
     state.counters["call_objects_left"] = static_cast<double>(line ? line->GetCallCount() : 0);
     state.counters["pending_requests"] = static_cast<double>(GetTapiConnection()->GetPendingRequestCount());

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTreeWidget>
 
@@ -51,6 +52,44 @@ QWidget *CreateButton(const ControlTemplate &entry, const QString &caption)
     return button;
 }
 
+// QLineEdit keeps every change the user makes, for undo, until the program
+// sets its text: a field typed into again and again (a number for every call)
+// would grow for as long as the window lives (see kEditsPerUndoHistory).
+
+// Empties a line edit's undo history; text, cursor, selection and the modified
+// flag stay as they are, and nobody is notified (nothing they see changed).
+void RestartUndoHistory(QLineEdit &edit)
+{
+    const QSignalBlocker quiet(&edit);
+    const int cursor = edit.cursorPosition();
+    const int selectionStart = edit.selectionStart();
+    const int selectionLength = edit.selectionLength();
+    const bool modified = edit.isModified();
+    edit.setText(edit.text()); // setting the text is what empties the history
+    if (selectionLength > 0 && cursor == selectionStart)
+        edit.setSelection(selectionStart + selectionLength, -selectionLength);
+    else if (selectionLength > 0)
+        edit.setSelection(selectionStart, selectionLength);
+    else
+        edit.setCursorPosition(cursor);
+    edit.setModified(modified);
+}
+
+void BoundUndoHistory(QLineEdit &edit)
+{
+    // Queued: the history is restarted once the edit has finished the change
+    // that was counted, never in the middle of it.
+    QObject::connect(
+        &edit, &QLineEdit::textEdited, &edit,
+        [&edit, edits = 0]() mutable {
+            if (++edits < kEditsPerUndoHistory)
+                return;
+            edits = 0;
+            RestartUndoHistory(edit);
+        },
+        Qt::QueuedConnection);
+}
+
 QWidget *CreateEdit(const ControlTemplate &entry, const QString &caption)
 {
     if (entry.kind == ControlKind::MultiLineEdit) {
@@ -61,6 +100,7 @@ QWidget *CreateEdit(const ControlTemplate &entry, const QString &caption)
     }
     auto *edit = new QLineEdit(caption);
     edit->setReadOnly(Has(entry, Style::ReadOnly));
+    BoundUndoHistory(*edit);
     return edit;
 }
 

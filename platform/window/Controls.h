@@ -62,6 +62,11 @@ enum class Notify {
 
 using NotifySink = std::function<void(Notify code, int value)>;
 
+/// A single-line edit's undo history covers at most this many of the user's
+/// edits: then it starts again from the text as it stands (text, cursor,
+/// selection and modified flag unchanged), so it never grows without end.
+inline constexpr int kEditsPerUndoHistory = 256;
+
 /// Creates the widget for `entry` (without parent; the dialog's layout places
 /// it) and connects its user actions to `sink`. Buddies are bound by the dialog.
 QWidget *CreateControl(const ControlTemplate &entry, NotifySink sink);

@@ -7,9 +7,11 @@
 #include <window/testing/UserInput.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -123,6 +125,28 @@ TEST_F(ControlsTest, EditNotifiesEveryTextChangeButNotAnUnchangedText)
     dialog.LimitText(kNumber, 0);
     win::testing::TypeText(dialog, kNumber, QStringLiteral("12345"));
     EXPECT_EQ(dialog.GetDlgItemText(kNumber), "12345");
+}
+
+TEST_F(ControlsTest, EditUndoHistoryRestartsAfterItsEditsWithoutTouchingTheText)
+{
+    ControlsDialog dialog;
+    auto *edit = qobject_cast<QLineEdit *>(dialog.GetDlgItem(kNumber));
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus(Qt::OtherFocusReason);
+    const QString typed(kEditsPerUndoHistory, QLatin1Char('5'));
+    QTest::keyClicks(edit, typed);
+    edit->setSelection(typed.size(), -3); // cursor at the selection's start
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(edit->isUndoAvailable()) << "the history started again";
+    EXPECT_EQ(edit->text(), typed);
+    EXPECT_EQ(edit->selectionStart(), typed.size() - 3);
+    EXPECT_EQ(edit->cursorPosition(), typed.size() - 3);
+    EXPECT_TRUE(edit->isModified());
+    EXPECT_EQ(dialog.log.size(), static_cast<std::size_t>(kEditsPerUndoHistory)) << "no notification of its own";
+
+    QTest::keyClick(edit, Qt::Key_7);
+    edit->undo();
+    EXPECT_EQ(edit->text(), typed) << "edits after the restart are undone as before";
 }
 
 TEST_F(ControlsTest, SortedDropDownListKeepsItemDataAndStartsWithoutSelection)
