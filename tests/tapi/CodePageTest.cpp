@@ -1,6 +1,6 @@
 // The 8-bit code page of call data, user-to-user information and phone
 // displays: Windows-1252, both ways.
-#include "TapiAnsiText.h"
+#include "TapiCodePage.h"
 
 #include <gtest/gtest.h>
 

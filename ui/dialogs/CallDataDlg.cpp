@@ -5,7 +5,7 @@
 #include <ui/dialogs/DialogParts.h>
 
 #include "CTapiAddress.h"
-#include "TapiAnsiText.h"
+#include "TapiCodePage.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -5,7 +5,7 @@
 #include <ui/dialogs/DialogParts.h>
 
 #include "CTapiLine.h"
-#include "TapiAnsiText.h"
+#include "TapiCodePage.h"
 
 #include <QGroupBox>
 #include <QLabel>
