@@ -8,7 +8,8 @@ Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler
     : core_(topology, clock, scheduler, out), farEnd_(core_, topology.externals), calls_(core_, farEnd_),
       conferences_(core_, calls_), transfers_(core_, calls_, conferences_),
       parking_(core_, calls_, topology.parkSlots, topology.parkReminder), completions_(core_, calls_),
-      forwarding_(core_, calls_, farEnd_), agents_(core_), predictive_(core_, calls_)
+      forwarding_(core_, calls_, farEnd_), agents_(core_), predictive_(core_, calls_),
+      isdn_(core_)
 {
     // The order features hear of a state change or a drop: conferences
     // first, so a conference call takes its parties with it before anybody
@@ -18,6 +19,7 @@ Switchboard::Switchboard(const Topology &topology, const Clock &clock, Scheduler
     core_.attach(completions_);
     core_.attach(forwarding_);
     core_.attach(predictive_);
+    core_.attach(isdn_);
 }
 
 VarStruct Switchboard::addressStatus(DWORD line, DWORD address) const

@@ -7,7 +7,7 @@
 //   core/      legs, lines, phones, connections, events, the call-state table,
 //              plain calls (Calls)
 //   features/  Transfers, Conferences, Parking, Completions, Forwarding,
-//              Agents, Predictive
+//              Agents, Predictive, Isdn
 //   far/       who is at the other end: external numbers and far-end actions
 //
 // Not thread-aware: the Exchange calls it only with its lock held.
@@ -22,6 +22,7 @@
 #include "exchange/features/Completions.h"
 #include "exchange/features/Conferences.h"
 #include "exchange/features/Forwarding.h"
+#include "exchange/features/Isdn.h"
 #include "exchange/features/Parking.h"
 #include "exchange/features/Predictive.h"
 #include "exchange/features/Transfers.h"
@@ -96,6 +97,7 @@ private:
     Forwarding forwarding_;
     Agents agents_;
     Predictive predictive_;
+    Isdn isdn_;
 };
 
 } // namespace exchange

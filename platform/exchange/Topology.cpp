@@ -253,6 +253,7 @@ LineConfig LineConfig::trunk(std::u16string name, std::u16string number)
 {
     LineConfig l = extension(std::move(number), u"");
     l.name = std::move(name);
+    l.isdn = true;
     l.caps.dwLineFeatures = LINEFEATURE_MAKECALL;
     l.caps.dwMaxNumActiveCalls = 2;
     constexpr DWORD trunkCallFeatures = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DIAL |

@@ -56,6 +56,7 @@ struct LineConfig {
     std::optional<DWORD> phone;               // phone device id ("tapi/phone")
     std::optional<long> invalidPasswordState; // "ktelx/InvalidPasswordState"
     std::u16string pickupGroup;               // calls ringing here can be picked up by this group id
+    bool isdn = false;                        // calls with the outside carry ISDN elements (features/Isdn.h)
     DWORD lowestVersion = 0x00010003;         // versions this device supports
     DWORD highestVersion = 0x00030000;
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,36 @@ bool Has(const ControlTemplate &entry, unsigned style)
 {
     return (entry.style & style) != 0;
 }
+
+// A status line: one line of text that never asks for more width than a few
+// characters, so a long report cannot widen its window; a text wider than the
+// line is shown cut with "...", and the whole text is the line's tooltip.
+class StatusLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override { return OneLine(); }
+    QSize sizeHint() const override { return OneLine(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        drawFrame(&painter);
+        const QRect area = contentsRect().adjusted(margin() + indent(), margin(), -margin(), -margin());
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+
+private:
+    QSize OneLine() const
+    {
+        const QFontMetrics metrics = fontMetrics();
+        const int frame = 2 * frameWidth();
+        return {metrics.averageCharWidth() * 8 + frame, metrics.height() + frame};
+    }
+};
 
 QWidget *CreateButton(const ControlTemplate &entry, const QString &caption)
 {
@@ -106,7 +137,7 @@ QWidget *CreateEdit(const ControlTemplate &entry, const QString &caption)
 
 QWidget *CreateStatic(const ControlTemplate &entry, const QString &caption)
 {
-    auto *label = new QLabel(caption);
+    auto *label = entry.kind == ControlKind::StatusLine ? new StatusLabel(caption) : new QLabel(caption);
     // Texts come from TAPI providers and users; never interpret them as markup.
     label->setTextFormat(Qt::PlainText);
     if (entry.kind == ControlKind::StatusLine) {
@@ -304,8 +335,12 @@ bool SetControlText(QWidget &widget, ControlKind kind, const QString &text)
         return true;
     }
     case ControlKind::Static:
-    case ControlKind::StatusLine:
         static_cast<QLabel &>(widget).setText(text);
+        return true;
+    case ControlKind::StatusLine:
+        // The line may be too narrow for the whole text.
+        static_cast<QLabel &>(widget).setText(text);
+        widget.setToolTip(text);
         return true;
     case ControlKind::GroupBox:
         static_cast<QGroupBox &>(widget).setTitle(text);

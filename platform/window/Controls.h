@@ -19,7 +19,7 @@ enum class ControlKind {
     Edit,          ///< single-line edit field
     MultiLineEdit, ///< multi-line edit field with a vertical scroll bar
     Static,        ///< static text
-    StatusLine,    ///< sunken static text
+    StatusLine,    ///< sunken static text of one line, cut to its width (the whole text as tooltip)
     GroupBox,
     DropDownList, ///< combo box whose list is the only choice, with item data
     ListBox,      ///< list with item data

@@ -1,7 +1,11 @@
 #include <window/UpDown.h>
 
 #include <QBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QToolButton>
 
 #include <algorithm>
@@ -21,8 +25,10 @@ QToolButton *ArrowButton(Qt::ArrowType arrow, QWidget *parent)
 
 } // namespace
 
-UpDown::UpDown(Qt::Orientation orientation, QWidget *parent) : QWidget(parent)
+UpDown::UpDown(Qt::Orientation orientation, QWidget *parent) : QWidget(parent), orientation_(orientation)
 {
+    // The arrows take no focus of their own: the control as a whole does.
+    setFocusPolicy(Qt::StrongFocus);
     const bool horizontal = orientation == Qt::Horizontal;
     auto *decrement = ArrowButton(horizontal ? Qt::LeftArrow : Qt::DownArrow, this);
     auto *increment = ArrowButton(horizontal ? Qt::RightArrow : Qt::UpArrow, this);
@@ -30,7 +36,8 @@ UpDown::UpDown(Qt::Orientation orientation, QWidget *parent) : QWidget(parent)
     connect(increment, &QToolButton::clicked, this, [this] { Step(+1); });
 
     auto *layout = new QBoxLayout(horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // Room for the focus frame around the arrows.
+    layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
     layout->addWidget(horizontal ? decrement : increment);
     layout->addWidget(horizontal ? increment : decrement);
@@ -77,6 +84,44 @@ void UpDown::Step(int delta)
     if (onStep_)
         onStep_(delta);
     SetPos(Pos() + delta);
+}
+
+void UpDown::keyPressEvent(QKeyEvent *event)
+{
+    const bool horizontal = orientation_ == Qt::Horizontal;
+    const int key = event->key();
+    if ((horizontal && key == Qt::Key_Left) || (!horizontal && key == Qt::Key_Down)) {
+        Step(-1);
+        return;
+    }
+    if ((horizontal && key == Qt::Key_Right) || (!horizontal && key == Qt::Key_Up)) {
+        Step(+1);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void UpDown::paintEvent(QPaintEvent *)
+{
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.backgroundColor = palette().color(QPalette::Window);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void UpDown::focusInEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void UpDown::focusOutEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 } // namespace win

@@ -1,5 +1,6 @@
 // An up-down control: two arrows that step a position within a range and tell
-// their dialog the step, optionally showing the position in a buddy edit.
+// their dialog the step, optionally showing the position in a buddy edit. It
+// takes the keyboard focus (Tab reaches it) and steps with the arrow keys.
 #pragma once
 
 #include <QPointer>
@@ -36,7 +37,16 @@ public:
     /// position by `delta` within the range. Nothing when disabled.
     void Step(int delta);
 
+protected:
+    /// Horizontal: Left steps by -1, Right by +1. Vertical: Up +1, Down -1.
+    void keyPressEvent(QKeyEvent *event) override;
+    /// Frames the arrows while the control has the focus.
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
+    Qt::Orientation orientation_;
     int low_ = 0;
     int high_ = 0;
     int position_ = 0;

@@ -1,5 +1,6 @@
 #include <ui/main/PhoneDlg.h>
 
+#include <ui/dialogs/AboutDlg.h>
 #include <ui/main/AppIcon.h>
 #include <ui/main/CallDisplay.h>
 #include <ui/main/CallList.h>
@@ -132,8 +133,8 @@ void CPhoneDlg::OnSysCommand(int commandId)
 
 void CPhoneDlg::ShowAboutBox()
 {
-    win::MessageBox(this, QStringLiteral("TAPI Dialwerk 3.70"), QStringLiteral("About Dialwerk"),
-                    win::MB_OK | win::MB_ICONINFORMATION);
+    CAboutDlg about(this);
+    about.DoModal();
 }
 
 void CPhoneDlg::OnTimer(int)

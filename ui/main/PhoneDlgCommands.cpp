@@ -1,16 +1,22 @@
 // The main window's commands on the selected line and address (make call,
 // pickup, unpark) and on the windows of the current call (application-specific
-// value, call features). The commands on the call itself are in
-// PhoneDlgCallCommands.cpp. Commands whose windows do not exist yet do nothing.
-// The phone features window of the selected line's phone opens here too.
+// value, call features, the call detail windows). The commands on the call
+// itself are in PhoneDlgCallCommands.cpp. Commands whose windows do not exist
+// yet do nothing. The phone features window of the selected line's phone opens
+// here too.
 #include <ui/main/PhoneDlg.h>
 
 #include <app/CMyPhone.h>
 #include <app/ResultReporting.h>
 #include <app/TapiText.h>
 #include <ui/dialogs/AppspecificDlg.h>
+#include <ui/dialogs/CallDataDlg.h>
+#include <ui/dialogs/ConfListDlg.h>
+#include <ui/dialogs/ISDNInfo.h>
 #include <ui/dialogs/KCallFeatures.h>
 #include <ui/dialogs/PhoneCapsDlg.h>
+#include <ui/dialogs/QosInfo.h>
+#include <ui/dialogs/UUIDlg.h>
 #include <ui/main/CommandSteps.h>
 #include <ui/main/MakeCallExtended.h>
 #include <ui/main/MakeCallParams.h>
@@ -21,6 +27,30 @@
 #include "CTapiCall.h"
 #include "CTapiConnection.h"
 #include "CTapiLine.h"
+
+namespace {
+
+// Runs a call detail window modally for the current call. The window holds the
+// call while it is open; afterwards the button that opened it is re-evaluated
+// from the call's data when the call is still listed and still current.
+template <class Window> void RunDetailWindow(CPhoneDlg &main, bool reevaluate)
+{
+    ClearStatus();
+    CTapiCall *call = main.GetCurrentCall();
+    if (!call)
+        return;
+    const CTapiCallPtr keep = call->Ref();
+    CTapiLine *line = call->GetLine();
+    const HCALL handle = call->GetCallHandle();
+    {
+        Window window(&main, call);
+        window.DoModal();
+    }
+    if (reevaluate && IsCallAlive(line, call, handle) && main.GetCurrentCall() == call)
+        main.UpdateDetailButtons(call);
+}
+
+} // namespace
 
 void CPhoneDlg::OnMakeCall()
 {
@@ -161,27 +191,27 @@ void CPhoneDlg::OnSetupConference()
 
 void CPhoneDlg::OnUserInfo()
 {
-    // User-to-user information comes with its window.
+    RunDetailWindow<CUUIDlg>(*this, true);
 }
 
 void CPhoneDlg::OnCallData()
 {
-    // Call data comes with its window.
+    RunDetailWindow<CCallDataDlg>(*this, true);
 }
 
 void CPhoneDlg::OnQosInfo()
 {
-    // Quality of service comes with its window.
+    RunDetailWindow<CQosInfo>(*this, true);
 }
 
 void CPhoneDlg::OnIsdnInfo()
 {
-    // ISDN information comes with its window.
+    RunDetailWindow<CISDNInfo>(*this, true);
 }
 
 void CPhoneDlg::OnConfList()
 {
-    // The conference list comes with its window.
+    RunDetailWindow<CConfListDlg>(*this, false);
 }
 
 void CPhoneDlg::OnAgent()

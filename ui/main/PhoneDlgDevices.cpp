@@ -146,7 +146,7 @@ void CPhoneDlg::RefillAddressList(CTapiLine *line)
         const QString name = caps ? ToQString(ReadTapiString(caps.get(), caps->dwAddressOffset, caps->dwAddressSize))
                                   : QStringLiteral("Address unknown");
         const QString entry =
-            name.isEmpty() ? QStringLiteral("Address %1").arg(id) : QStringLiteral("%1 - ID %2").arg(name).arg(id);
+            name.isEmpty() ? QStringLiteral("Address %1").arg(id) : QStringLiteral("%1 - ID %2").arg(name, QString::number(id));
         addresses.SetItemDataPtr(addresses.AddString(entry), address);
     }
     addresses.SetCurSel(0);

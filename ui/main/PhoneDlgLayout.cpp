@@ -4,6 +4,7 @@
 #include <ui/main/PhoneDlg.h>
 
 #include <resources/resource.h>
+#include <ui/controls/HLinkCtrl.h>
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -221,7 +222,7 @@ void CPhoneDlg::CreateControls()
         }
     }
     AddControl({IDC_STATUS, ControlKind::StatusLine});
-    AddControl({IDC_LINK, ControlKind::Static, kLinkAddress});
+    RegisterControl(IDC_LINK, ControlKind::Static, new CHLinkCtrl(QString::fromUtf8(kLinkAddress)));
 }
 
 void CPhoneDlg::LayOutControls()

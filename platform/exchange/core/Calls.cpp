@@ -357,8 +357,18 @@ LONG Calls::checkCallData(LegId id, size_t size) const
     return size > core_.addressCaps(*core_.leg(id)).dwMaxCallDataSize ? LINEERR_INVALPARAM : 0;
 }
 
+Leg *Calls::otherParty(LegId id)
+{
+    Connection *c = core_.connection(core_.leg(id)->connection());
+    Leg *other = c ? core_.leg(c->other(id)) : nullptr;
+    return other && !other->idle() ? other : nullptr;
+}
+
 void Calls::setCallData(LegId id, std::vector<uint8_t> data)
 {
+    // Call data travels with the call: the other party's call has it too.
+    if (Leg *other = otherParty(id))
+        other->changeInfo(LINECALLINFOSTATE_CALLDATA, core_.out(), [&](CallInfoData &i) { i.callData = data; });
     core_.leg(id)->changeInfo(LINECALLINFOSTATE_CALLDATA, core_.out(),
                               [&](CallInfoData &i) { i.callData = std::move(data); });
 }
@@ -371,6 +381,13 @@ void Calls::setAppSpecific(LegId id, DWORD value)
 
 void Calls::setQualityOfService(LegId id, std::vector<uint8_t> sending, std::vector<uint8_t> receiving)
 {
+    // What one party sends the other receives: the other party's flow specs are the same, swapped.
+    if (Leg *other = otherParty(id)) {
+        other->changeInfo(LINECALLINFOSTATE_QOS, core_.out(), [&](CallInfoData &i) {
+            i.sendingFlowspec = receiving;
+            i.receivingFlowspec = sending;
+        });
+    }
     core_.leg(id)->changeInfo(LINECALLINFOSTATE_QOS, core_.out(), [&](CallInfoData &i) {
         i.sendingFlowspec = std::move(sending);
         i.receivingFlowspec = std::move(receiving);

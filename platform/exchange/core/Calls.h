@@ -71,9 +71,11 @@ public:
     /// Starts (or, with no digits, cancels) digit generation; LINE_GENERATE follows.
     void generateDigits(LegId leg, DWORD mode, const std::u16string *digits, DWORD duration);
     LONG checkCallData(LegId leg, size_t size) const;
+    /// Sets the call data of the leg and of the other local party's leg.
     void setCallData(LegId leg, std::vector<uint8_t> data);
     LONG checkLive(LegId leg) const;
     void setAppSpecific(LegId leg, DWORD value);
+    /// Sets the leg's flow specs; the other local party's leg gets them swapped.
     void setQualityOfService(LegId leg, std::vector<uint8_t> sending, std::vector<uint8_t> receiving);
     LONG checkSendUserUserInfo(LegId leg, size_t size) const;
     void sendUserUserInfo(LegId leg, std::vector<uint8_t> uui);
@@ -94,6 +96,8 @@ public:
 
 private:
     void route(Leg &caller, const std::u16string &digits);
+    /// The other local party of the leg's call while it is not idle, or null.
+    Leg *otherParty(LegId leg);
 
     Core &core_;
     Outside &outside_;

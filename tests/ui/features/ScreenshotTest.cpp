@@ -2,14 +2,20 @@
 // to look at: <build folder>/screenshots/<window>.png.
 #include "FeatureTestSupport.h"
 
+#include <ui/dialogs/AboutDlg.h>
 #include <ui/dialogs/AgentStateDlg.h>
+#include <ui/dialogs/CallDataDlg.h>
 #include <ui/dialogs/CompleteCall.h>
 #include <ui/dialogs/CompleteTransferDlg.h>
+#include <ui/dialogs/ConfListDlg.h>
 #include <ui/dialogs/ForwardDlg.h>
 #include <ui/dialogs/ForwardList.h>
 #include <ui/dialogs/ForwardingEntries.h>
+#include <ui/dialogs/ISDNInfo.h>
+#include <ui/dialogs/QosInfo.h>
 #include <ui/dialogs/SetupConfDlg.h>
 #include <ui/dialogs/TransferDlg.h>
+#include <ui/dialogs/UUIDlg.h>
 
 #include "CTapiBuffer.h"
 
@@ -82,6 +88,53 @@ TEST_F(FeatureScreenshotTest, EveryFeatureWindow)
 
     CAgentStateDlg *agent = new CAgentStateDlg(Parent(), lines[kDana]->GetAddress(0));
     Save(*agent, "agent-status");
+}
+
+TEST_F(FeatureScreenshotTest, EveryCallDetailWindow)
+{
+    auto [anna, ben] = Talk(kAnna, kBen);
+    const char data[] = "Order 4711: 3 x handset, 1 x headset";
+    ASSERT_EQ(Reply(anna->SetCallData(const_cast<char *>(data), sizeof data)), 0u);
+    const char uui[] = "Please call back after 3 pm";
+    ASSERT_EQ(Reply(anna->SendUserUserInfo(uui, sizeof uui)), 0u);
+    ASSERT_TRUE(WaitFor([&] {
+        const auto info = ben->GetCallInfo();
+        return info && info->dwCallDataSize == sizeof data && info->dwUserUserInfoSize == sizeof uui;
+    }));
+    CCallDataDlg callData(Parent(), ben);
+    Picture<CCallDataDlg>(callData, "call-data", [](CCallDataDlg &shown) {
+        win::testing::TypeText(shown, CCallDataDlg::IDC_TEXT, QStringLiteral("Order 4712"));
+    });
+    CUUIDlg userInfo(Parent(), ben);
+    Picture<CUUIDlg>(userInfo, "user-to-user-information");
+    auto flowSpec = CQosInfo::kFlowSpec;
+    ASSERT_EQ(Reply(anna->SetQualityOfService(flowSpec.data(), 32, flowSpec.data(), 32)), 0u);
+    ASSERT_TRUE(WaitFor([&] { return ben->GetCallInfo()->dwReceivingFlowspecSize == 32; }));
+    CQosInfo qos(Parent(), ben);
+    Picture<CQosInfo>(qos, "quality-of-service");
+
+    CTapiCall *conference = nullptr;
+    CTapiCall *consult = nullptr;
+    ASSERT_EQ(Reply(anna->SetupConference(&conference, &consult, 3)), 0u);
+    ASSERT_TRUE(consult && consult->WaitForFeatures(LINECALLFEATURE_DIAL, 5000));
+    ASSERT_EQ(Reply(consult->Dial(Number(kCarl))), 0u);
+    Answer(RingsAt(kCarl));
+    ASSERT_EQ(Reply(conference->AddToConference(consult)), 0u);
+    ASSERT_TRUE(Reaches(consult, LINECALLSTATE_CONFERENCED));
+    CConfListDlg conferenceList(Parent(), conference);
+    Picture<CConfListDlg>(conferenceList, "conference-list");
+
+    CTapiLine *trunk = OpenLine(4);
+    ASSERT_NE(trunk, nullptr);
+    CTapiCall *outside = nullptr;
+    ASSERT_EQ(trunk->MakeCall(&outside, TAPI_TEXT("5550105")), 0u);
+    ASSERT_TRUE(Reaches(outside, LINECALLSTATE_CONNECTED));
+    ASSERT_TRUE(WaitFor([&] { return outside->GetCallInfo()->dwChargingInfoSize > 0; }));
+    CISDNInfo isdn(Parent(), outside);
+    Picture<CISDNInfo>(isdn, "isdn-information");
+
+    CAboutDlg about(Parent());
+    Picture<CAboutDlg>(about, "about");
 }
 
 } // namespace

@@ -167,19 +167,4 @@ TEST_F(EventsTest, ChangedAddressCapabilitiesRefillTheAddressList)
     EXPECT_EQ(Text(IDC_SESSION), "End Session");
 }
 
-TEST_F(EventsTest, TheAboutEntryOfTheSystemMenu)
-{
-    CPhoneDlg &window = Start();
-    QAction *about = nullptr;
-    for (QAction *action : window.SystemMenu()->actions()) {
-        if (action->text() == "&About Dialwerk...")
-            about = action;
-    }
-    ASSERT_NE(about, nullptr);
-    win::testing::MessageBoxScript boxes;
-    about->trigger();
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown().front().text, "TAPI Dialwerk 3.70");
-}
-
 } // namespace
