@@ -124,9 +124,9 @@ LineConfig LineConfig::extension(std::u16string number, std::u16string ownerName
     c.MinDialParams = {50, 50, 50, 0};
     c.MaxDialParams = {2000, 2000, 1000, 10000};
     c.DefaultDialParams = {500, 100, 100, 3000};
-    // Forwarding is set per address or for all at once, do-not-disturb included.
-    c.dwLineFeatures = LINEFEATURE_MAKECALL | LINEFEATURE_SETDEVSTATUS | LINEFEATURE_FORWARD |
-                       LINEFEATURE_FORWARDFWD | LINEFEATURE_FORWARDDND;
+    // Forwarding is set per address or for all at once; do-not-disturb is an
+    // address feature (LINEADDRFEATURE_FORWARDDND), not one of the device.
+    c.dwLineFeatures = LINEFEATURE_MAKECALL | LINEFEATURE_SETDEVSTATUS | LINEFEATURE_FORWARD | LINEFEATURE_FORWARDFWD;
     c.dwSettableDevStatus = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_MSGWAIT | LINEDEVSTATUSFLAGS_INSERVICE |
                             LINEDEVSTATUSFLAGS_LOCKED;
     c.dwAddressTypes = LINEADDRESSTYPE_PHONENUMBER;
