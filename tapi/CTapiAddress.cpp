@@ -2,6 +2,7 @@
 
 #include "CTapiConnection.h"
 #include "CTapiLine.h"
+#include "CTapiRequest.h"
 #include "TapiDeviceTexts.h"
 
 #include <cstring>
@@ -34,6 +35,7 @@ void CTapiAddress::Init(CTapiLine *line, DWORD addressId)
 void CTapiAddress::OnStateChange(DWORD addressState)
 {
     if ((addressState & LINEADDRESSSTATE_CAPSCHANGE) != 0) {
+        ForgetAgentSupport();
         if (addressCaps_.Exists())
             GetAddressCaps(0, 0, true);
         addressState &= ~DWORD{LINEADDRESSSTATE_CAPSCHANGE};
@@ -45,6 +47,7 @@ void CTapiAddress::OnStateChange(DWORD addressState)
 void CTapiAddress::OnAgentStatusChange(DWORD agentStatus, DWORD)
 {
     if ((agentStatus & LINEAGENTSTATUS_CAPSCHANGE) != 0) {
+        ForgetAgentSupport();
         agentCapsChanged_ = 1;
         agentStatus &= ~DWORD{LINEAGENTSTATUS_CAPSCHANGE};
     }
@@ -252,22 +255,72 @@ DWORD CTapiAddress::GetAgentGroups(std::vector<CTapiAgentGroupEntry> &groups)
 
 bool CTapiAddress::IsAgentSupported()
 {
-    CTapiConnection *connection = line_->GetConnection();
-    // The request is answered later, so its block lives with the request entry, not on this stack.
+    return GetAgentSupport() != CTapiAgentSupport::Unsupported;
+}
+
+namespace {
+
+CTapiAgentSupport AgentSupportOf(DWORD outcome)
+{
+    return outcome == LINEERR_OPERATIONUNAVAIL ? CTapiAgentSupport::Unsupported : CTapiAgentSupport::Supported;
+}
+
+} // namespace
+
+void CTapiAddress::ForgetAgentSupport()
+{
+    const std::lock_guard<std::mutex> lock(agentSupportMutex_);
+    agentSupportFor_ = 0;
+    agentProbe_.reset();
+}
+
+CTapiAgentSupport CTapiAddress::GetAgentSupport()
+{
+    if (!line_->IsOpen())
+        return ProbeClosedLine();
+    const HLINE handle = line_->GetLineHandle();
+    {
+        const std::lock_guard<std::mutex> lock(agentSupportMutex_);
+        if (agentSupportFor_ == handle && handle != 0) {
+            // A reply that arrived since the question was asked settles the answer.
+            if (agentProbe_ && !agentProbe_->IsPending()) {
+                agentSupport_ = AgentSupportOf(agentProbe_->GetResult());
+                agentProbe_.reset();
+            }
+            return agentSupport_;
+        }
+    }
+    // The reply is written after this returns, so its block lives with the request entry.
     auto probe = CTapiBuffer::Create(sizeof(LINEAGENTSTATUS));
     if (!probe)
-        return false;
-    if (line_->IsOpen()) {
-        const DWORD result =
-            TapiResult(lineGetAgentStatusW(line_->GetLineHandle(), addressId_, probe->As<LINEAGENTSTATUS>()));
-        // A probe is the program's own question, not a request the user waits for.
-        connection->AddRequest(result, probe, CTapiRequestKind::Probe);
-        return result != LINEERR_OPERATIONUNAVAIL;
+        return CTapiAgentSupport::Unsupported;
+    const DWORD result = TapiResult(lineGetAgentStatusW(handle, addressId_, probe->As<LINEAGENTSTATUS>()));
+    // A probe is the program's own question, not a request the user waits for.
+    auto entry = line_->GetConnection()->AddRequest(result, probe, CTapiRequestKind::Probe);
+    const std::lock_guard<std::mutex> lock(agentSupportMutex_);
+    agentSupportFor_ = handle;
+    agentProbe_.reset();
+    if (!IsTapiRequestId(result) || !entry) {
+        agentSupport_ = AgentSupportOf(result);
+    } else if (!entry->IsPending()) {
+        agentSupport_ = AgentSupportOf(entry->GetResult());
+    } else {
+        agentSupport_ = CTapiAgentSupport::Pending;
+        agentProbe_ = std::move(entry);
     }
+    return agentSupport_;
+}
+
+CTapiAgentSupport CTapiAddress::ProbeClosedLine()
+{
+    CTapiConnection *connection = line_->GetConnection();
+    auto probe = CTapiBuffer::Create(sizeof(LINEAGENTSTATUS));
+    if (!probe)
+        return CTapiAgentSupport::Unsupported;
     HLINE temporary = 0;
     if (lineOpenW(connection->GetLineAppHandle(), line_->GetDeviceID(), &temporary, kAgentProbeVersion, 0,
                   kTapiNoInstance, LINECALLPRIVILEGE_NONE, LINEMEDIAMODE_UNKNOWN, nullptr) != 0)
-        return false;
+        return CTapiAgentSupport::Unsupported;
     const DWORD result = TapiResult(lineGetAgentStatusW(temporary, addressId_, probe->As<LINEAGENTSTATUS>()));
     auto entry = connection->AddRequest(result, probe, CTapiRequestKind::Probe);
     // Nobody waits for this reply: a reply already stored decides, otherwise the request
@@ -276,5 +329,5 @@ bool CTapiAddress::IsAgentSupported()
     if (IsTapiRequestId(result))
         outcome = entry && !entry->IsPending() ? entry->GetResult() : LINEERR_INVALPARAM;
     lineClose(temporary);
-    return outcome != LINEERR_OPERATIONUNAVAIL;
+    return AgentSupportOf(outcome);
 }

@@ -9,10 +9,20 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 class CTapiCall;
 class CTapiLine;
+class CTapiRequest;
+
+/// What the provider answered when asked whether an address supports agents.
+enum class CTapiAgentSupport {
+    Supported,   // the question was not refused
+    Unsupported, // LINEERR_OPERATIONUNAVAIL
+    Pending,     // the question is still waiting for its reply
+};
 
 /// One address of a line: cached capabilities and status, its name, pickup and
 /// unpark, and the agent functions. Owned by its line.
@@ -61,8 +71,16 @@ public:
     DWORD GetAgentActivityList(std::vector<CTapiAgentActivityEntry> &activities);
     /// Appends the groups the agent is in now; LINEERR_INVALAGENTGROUP when none or no status.
     DWORD GetAgentGroups(std::vector<CTapiAgentGroupEntry> &groups);
-    /// Whether the provider supports agents on this address.
+    /// Whether the provider supports agents on this address: true unless the
+    /// answer known so far is LINEERR_OPERATIONUNAVAIL (see GetAgentSupport).
     bool IsAgentSupported();
+    /// The provider's answer on agent support. On an open line the question is
+    /// asked once per line handle and the answer kept: a question whose reply is
+    /// still out is Pending (and is not asked again), a later call picks up the
+    /// reply. Capability changes of the address or its agent forget the answer.
+    /// On a closed line the question is asked on a temporary handle each time.
+    /// User-interface thread.
+    CTapiAgentSupport GetAgentSupport();
 
 private:
     DWORD FetchAgentList(DWORD initialSize, const std::function<LONG(void *)> &issue,
@@ -76,6 +94,18 @@ private:
     CTapiCache agentStatus_;
     std::atomic<DWORD> agentStatusChanged_{1};
     std::atomic<DWORD> agentCapsChanged_{1};
+
+    /// Forgets the kept answer on agent support (any thread).
+    void ForgetAgentSupport();
+    CTapiAgentSupport ProbeClosedLine();
+
+    // The agent-support answer of an open line: asked on the user-interface
+    // thread, forgotten by the hooks on the line event thread. Guards the
+    // three members below; a leaf lock, never held while calling TAPI.
+    std::mutex agentSupportMutex_;
+    HLINE agentSupportFor_ = 0;                       // the handle asked on; 0: nothing kept
+    CTapiAgentSupport agentSupport_ = CTapiAgentSupport::Pending;
+    std::shared_ptr<CTapiRequest> agentProbe_;        // the question while its reply is out
 };
 
 #endif

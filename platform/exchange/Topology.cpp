@@ -24,6 +24,11 @@ constexpr DWORD kCallStates = LINECALLSTATE_IDLE | LINECALLSTATE_OFFERING | LINE
                               LINECALLSTATE_ONHOLD | LINECALLSTATE_CONFERENCED | LINECALLSTATE_ONHOLDPENDCONF |
                               LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_DISCONNECTED | LINECALLSTATE_UNKNOWN;
 
+// Every forward mode but the four that name a specific caller.
+constexpr DWORD kNonSpecificForwardModes =
+    0xFFFF & ~DWORD(LINEFORWARDMODE_UNCONDSPECIFIC | LINEFORWARDMODE_BUSYSPECIFIC | LINEFORWARDMODE_NOANSWSPECIFIC |
+                    LINEFORWARDMODE_BUSYNASPECIFIC);
+
 constexpr DWORD kPartyIdFlags =
     LINECALLPARTYID_NAME | LINECALLPARTYID_ADDRESS | LINECALLPARTYID_UNKNOWN | LINECALLPARTYID_BLOCKED;
 
@@ -119,7 +124,9 @@ LineConfig LineConfig::extension(std::u16string number, std::u16string ownerName
     c.MinDialParams = {50, 50, 50, 0};
     c.MaxDialParams = {2000, 2000, 1000, 10000};
     c.DefaultDialParams = {500, 100, 100, 3000};
-    c.dwLineFeatures = LINEFEATURE_MAKECALL | LINEFEATURE_SETDEVSTATUS;
+    // Forwarding is set per address or for all at once; do-not-disturb is an
+    // address feature (LINEADDRFEATURE_FORWARDDND), not one of the device.
+    c.dwLineFeatures = LINEFEATURE_MAKECALL | LINEFEATURE_SETDEVSTATUS | LINEFEATURE_FORWARD | LINEFEATURE_FORWARDFWD;
     c.dwSettableDevStatus = LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_MSGWAIT | LINEDEVSTATUSFLAGS_INSERVICE |
                             LINEDEVSTATUSFLAGS_LOCKED;
     c.dwAddressTypes = LINEADDRESSTYPE_PHONENUMBER;
@@ -292,6 +299,8 @@ Topology Topology::standard()
     t.lines.push_back(LineConfig::extension(u"202", u"Ben Carter"));
     t.lines.push_back(LineConfig::extension(u"203", u"Carl Dahl"));
     t.lines.push_back(LineConfig::extension(u"204", u"Dana Ek"));
+    // Carl's desk forwards every caller alike: no caller-specific modes.
+    t.lines[2].addresses[0].caps.dwForwardModes = kNonSpecificForwardModes;
     t.lines[3].name = u"Agent 204";
     t.lines[3].agents[0] = AgentConfig{
         LINEAGENTSTATE_LOGGEDOFF | LINEAGENTSTATE_NOTREADY | LINEAGENTSTATE_READY | LINEAGENTSTATE_BUSYACD |

@@ -14,6 +14,7 @@
 #include <window/Fonts.h>
 #include <window/Shell.h>
 
+#include "CTapiAddress.h"
 #include "CTapiCall.h"
 #include "CTapiConnection.h"
 
@@ -141,6 +142,9 @@ void CPhoneDlg::OnTimer(int)
 {
     if (CTapiCall *call = GetCurrentCall())
         display_->ShowTime(*call);
+    // The agent question of the selected address may have been answered since.
+    if (CTapiAddress *address = agentAnswerPending_; address && address == GetSelectedAddress())
+        UpdateAgentButton(address, address->GetAddressStatus() != nullptr);
     if (win::GetTickCount() - GetLastReportTick() > kReportLifetimeMs)
         ClearStatus();
 }

@@ -170,6 +170,8 @@ private:
     void OnConfigure();
     void OnLineSpin(int step);
     void RefillAddressList(CTapiLine *line);
+    /// Enables "&Agent" when TAPI answered that the address supports agents.
+    void UpdateAgentButton(CTapiAddress *address, bool statusRead);
     void ShowLineCalls(CTapiLine *line);
 
     // Call list and display (PhoneDlgCalls.cpp).
@@ -187,12 +189,17 @@ private:
     void FlashControl(int id);
     void ShowAboutBox();
 
+    // Conference set-up (PhoneDlgTransfer.cpp).
+    void MergeIntoConference(CTapiLine &line, const std::shared_ptr<CTapiCall> &first);
+    void DialIntoConference(const std::shared_ptr<CTapiCall> &first, const QString &number);
+
     // Selection.
     QString preferredLine_; // used by the first filling of the device list only
     QString maxCalls_ = QStringLiteral("0");
     QString number_;
     DWORD addressFeatures_ = 0; // the last non-zero dwAddressFeatures seen
     bool ctrlDown_ = false;     // the Ctrl key as last seen
+    CTapiAddress *agentAnswerPending_ = nullptr; // asked about agents, no reply yet
 
     // The parts the call handling is split into (made by BindFields).
     std::unique_ptr<CLineSession> session_;

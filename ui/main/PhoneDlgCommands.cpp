@@ -1,9 +1,9 @@
 // The main window's commands on the selected line and address (make call,
 // pickup, unpark) and on the windows of the current call (application-specific
 // value, call features, the call detail windows). The commands on the call
-// itself are in PhoneDlgCallCommands.cpp. Commands whose windows do not exist
-// yet do nothing. The phone features window of the selected line's phone opens
-// here too.
+// itself are in PhoneDlgCallCommands.cpp, transfer and conference set-up in
+// PhoneDlgTransfer.cpp, the feature windows in PhoneDlgFeatureWindows.cpp. The
+// phone features window of the selected line's phone opens here too.
 #include <ui/main/PhoneDlg.h>
 
 #include <app/CMyPhone.h>
@@ -169,26 +169,6 @@ void CPhoneDlg::OnFeatures()
     window->SetFeaturesText(ToQString(GetFeaturesText()));
 }
 
-void CPhoneDlg::OnComplete()
-{
-    // Call completion comes with its window.
-}
-
-void CPhoneDlg::OnForward()
-{
-    // Call forwarding comes with its list window.
-}
-
-void CPhoneDlg::OnTransfer()
-{
-    // Transfer comes with its dialogs.
-}
-
-void CPhoneDlg::OnSetupConference()
-{
-    // Conference set-up comes with its dialogs.
-}
-
 void CPhoneDlg::OnUserInfo()
 {
     RunDetailWindow<CUUIDlg>(*this, true);
@@ -212,11 +192,6 @@ void CPhoneDlg::OnIsdnInfo()
 void CPhoneDlg::OnConfList()
 {
     RunDetailWindow<CConfListDlg>(*this, false);
-}
-
-void CPhoneDlg::OnAgent()
-{
-    // The agent state window comes later.
 }
 
 void CPhoneDlg::OnPhone()

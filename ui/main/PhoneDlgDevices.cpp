@@ -157,13 +157,13 @@ void CPhoneDlg::OnAddressChange()
     CTapiAddress *address = GetSelectedAddress();
     if (!address) {
         UpdateMakeCallButtons(0);
-        EnableDlgItem(IDC_AGENT, false);
+        UpdateAgentButton(nullptr, false);
         return;
     }
     const auto status = address->GetAddressStatus();
     const auto caps = address->GetAddressCaps();
     UpdateMakeCallButtons(status ? status->dwAddressFeatures : 0);
-    EnableDlgItem(IDC_AGENT, status && address->IsAgentSupported());
+    UpdateAgentButton(address, status != nullptr);
     if (caps) {
         const quint64 maxCalls =
             quint64{caps->dwMaxNumActiveCalls} + caps->dwMaxNumOnHoldCalls + caps->dwMaxNumOnHoldPendingCalls;
@@ -174,6 +174,16 @@ void CPhoneDlg::OnAddressChange()
     UpdateData(false);
     if (forwardRefresh_)
         forwardRefresh_();
+}
+
+void CPhoneDlg::UpdateAgentButton(CTapiAddress *address, bool statusRead)
+{
+    // The address keeps TAPI's answer, so this runs on every keystroke without
+    // asking again; an answer still on its way is picked up by the timer.
+    const CTapiAgentSupport support =
+        address && statusRead ? address->GetAgentSupport() : CTapiAgentSupport::Unsupported;
+    agentAnswerPending_ = support == CTapiAgentSupport::Pending ? address : nullptr;
+    EnableDlgItem(IDC_AGENT, support == CTapiAgentSupport::Supported);
 }
 
 void CPhoneDlg::UpdateMakeCallButtons(DWORD addressFeatures)

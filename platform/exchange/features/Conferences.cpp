@@ -144,8 +144,11 @@ LONG Conferences::checkAdd(LegId confId, LegId callId) const
     const LINEADDRESSCAPS &caps = core_.addressCaps(*conf);
     if (!(caps.dwCallFeatures & LINECALLFEATURE_ADDTOCONF))
         return LINEERR_OPERATIONUNAVAIL;
-    if (!(conf->state() & (LINECALLSTATE_ONHOLDPENDCONF | LINECALLSTATE_ONHOLD)) || !(call->state() & kAddable) ||
-        !conferenceOf(callId).empty())
+    // A waiting conference takes the call it waits for; a conference in
+    // progress takes a call held beside it, which simply joins the talk.
+    const bool waiting = conf->state() & (LINECALLSTATE_ONHOLDPENDCONF | LINECALLSTATE_ONHOLD);
+    const bool joinsTalk = conf->state() == LINECALLSTATE_CONNECTED && call->state() == LINECALLSTATE_ONHOLD;
+    if (!(waiting || joinsTalk) || !(call->state() & kAddable) || !conferenceOf(callId).empty())
         return LINEERR_INVALCALLSTATE;
     return conferences_.at(confId).size() >= caps.dwMaxNumConference ? LINEERR_CONFERENCEFULL : 0;
 }

@@ -4,6 +4,8 @@
 // The exchange's choices where providers differ:
 //  - The conference call has origin CONFERENCE and a connection of its own;
 //    each party keeps its own connection with its far end.
+//  - A call held beside a conference in progress can be added to it: it
+//    joins the talk and the conference stays CONNECTED.
 //  - Up to the address's dwMaxNumConference parties; more:
 //    LINEERR_CONFERENCEFULL.
 //  - A party removed goes to the address's dwRemoveFromConfState (IDLE: its
