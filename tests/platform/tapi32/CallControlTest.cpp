@@ -143,6 +143,7 @@ TEST_F(CallControlTest, InformationChangesAreReportedAndStored)
     EXPECT_EQ(0, reply(appA, lineSetCallData(a, data, sizeof data)));
     m = next(appA);
     EXPECT_EQ(DWORD_PTR(LINECALLINFOSTATE_CALLDATA), m.p1);
+    EXPECT_EQ(DWORD_PTR(LINECALLINFOSTATE_CALLDATA), next(appB).p1) << "call data travels with the call";
     auto info = callInfo(a);
     auto *ci = reinterpret_cast<const LINECALLINFO *>(info.data());
     EXPECT_EQ(std::vector<uint8_t>(data, data + sizeof data), field(info, ci->dwCallDataSize, ci->dwCallDataOffset));
@@ -152,6 +153,7 @@ TEST_F(CallControlTest, InformationChangesAreReportedAndStored)
     EXPECT_EQ(0, reply(appA, lineSetCallQualityOfService(a, &send, sizeof send, &receive, sizeof receive)));
     m = next(appA);
     EXPECT_EQ(DWORD_PTR(LINECALLINFOSTATE_QOS), m.p1);
+    EXPECT_EQ(DWORD_PTR(LINECALLINFOSTATE_QOS), next(appB).p1) << "the other party receives what this one sends";
     info = callInfo(a);
     ci = reinterpret_cast<const LINECALLINFO *>(info.data());
     EXPECT_EQ(DWORD(sizeof send), ci->dwSendingFlowspecSize);

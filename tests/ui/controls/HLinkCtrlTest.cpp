@@ -46,6 +46,8 @@ protected:
 
     static constexpr QPoint kInside{5, 5};
     static constexpr QPoint kOutside{250, 50};
+    // The application exists before the first widget does, also when this test runs alone.
+    QApplication &application_ = win::testing::Application();
     QWidget window_;
     CHLinkCtrl *link_ = nullptr;
 };
