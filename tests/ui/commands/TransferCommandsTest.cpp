@@ -3,6 +3,7 @@
 // opened by the test through the object layer and answer as people would.
 #include "CommandsTestSupport.h"
 
+#include <atomic>
 #include <ui/dialogs/CompleteTransferDlg.h>
 #include <ui/dialogs/SetupConfDlg.h>
 #include <ui/dialogs/TransferDlg.h>
@@ -176,8 +177,9 @@ TEST_F(TransferCommandsTest, AConsultationCallThatNeverOffersDialIsDroppedAfterF
         line.addresses[0].caps.dwCallFeatures &= ~DWORD{LINECALLFEATURE_DIAL};
     });
     // The wait for the feature runs on the layer's tick count: a second per look.
-    static DWORD tick = 0;
-    const TapiTickSource previous = SetTapiTickSource([] { return tick += 1000; });
+    // The event thread reads the tick count too, so the counter is atomic.
+    static std::atomic<DWORD> tick{0};
+    const TapiTickSource previous = SetTapiTickSource([] { return tick.fetch_add(1000) + 1000; });
     PlayTransfer(true, QStringLiteral("203"));
     Click(IDC_TRANSFER);
     SetTapiTickSource(previous);
