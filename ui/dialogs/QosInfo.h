@@ -14,7 +14,7 @@ public:
     static constexpr int IDC_SENDING = 2006;
     static constexpr int IDC_RECEIVING = 2007;
 
-    /// The flow specification "Set QOS" asks for in both directions: a
+    /// The quality of service "Set QOS" asks for in both directions: a
     /// Windows Sockets FLOWSPEC of eight 32-bit fields (TokenRate,
     /// TokenBucketSize, PeakBandwidth, Latency, DelayVariation, ServiceType,
     /// MaxSduSize, MinimumPolicedSize).
@@ -25,12 +25,12 @@ public:
     CQosInfo(QWidget *parent, CTapiCall *call);
 
 protected:
-    /// The viewers show both flow specs; "Set QOS" follows LINECALLFEATURE_SETQOS.
+    /// The viewers show both FLOWSPECs; "Set QOS" follows LINECALLFEATURE_SETQOS.
     void OnInitDialog() override;
 
 private:
     /// lineSetCallQualityOfService with kFlowSpec as sending and receiving
-    /// flow spec; a failure is reported as "lineCallSetQualityOfService". The
+    /// FLOWSPEC; a failure is reported as "lineCallSetQualityOfService". The
     /// viewers stay as they are.
     void OnSetQos();
 
