@@ -1,4 +1,4 @@
-// Shows the sending and receiving flow specifications of a call and asks for
+// Shows the sending and receiving FLOWSPECs of a call and asks for
 // a best-effort quality of service.
 #pragma once
 
