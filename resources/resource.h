@@ -7,6 +7,7 @@
 inline constexpr int IDR_MAINFRAME = 128; ///< the application icon
 inline constexpr int IDM_ABOUTBOX = 16;   ///< system menu command of the about box
 inline constexpr int IDM_TRACE = 32;      ///< system menu command of the TAPI trace window
+inline constexpr int IDM_CONSOLE = 48;    ///< system menu command of the exchange console
 
 // Main window (`CPhoneDlg`): session and device selection.
 inline constexpr int IDC_LINE_SPIN = 1000;     ///< up-down through the open lines

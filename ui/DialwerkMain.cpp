@@ -2,6 +2,7 @@
 // hands over to the application object with the main window as its window.
 #include <ui/cli/CommandLine.h>
 #include <ui/main/PhoneDlg.h>
+#include <ui/workbench/ExchangeConsole.h>
 #include <ui/workbench/TraceWindow.h>
 
 #include <app/CMainApp.h>
@@ -67,6 +68,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Dialwerk"));
     if (command.traceWindow)
         ShowTraceWindow();
+    if (command.console)
+        ShowExchangeConsole();
     return GetMainApp().InitInstance(command.preferredLine,
                                      [](const QString &preferred) { return std::make_unique<CPhoneDlg>(preferred); });
 }

@@ -34,6 +34,16 @@ std::string NameOf(std::string_view group, uint32_t value)
     return Hex(value);
 }
 
+std::vector<std::pair<std::string, uint32_t>> ConstantsIn(std::string_view group)
+{
+    std::vector<std::pair<std::string, uint32_t>> constants;
+    for (const Constant &c : kConstants) {
+        if (group == c.group)
+            constants.emplace_back(c.name, c.value);
+    }
+    return constants;
+}
+
 std::string FlagsOf(std::string_view group, uint32_t value)
 {
     if (value == 0)

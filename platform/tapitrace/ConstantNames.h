@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tapitrace {
 
@@ -18,6 +20,9 @@ std::string NameOf(std::string_view group, uint32_t value);
 /// ("LINEMEDIAMODE_INTERACTIVEVOICE|0x00100000"): unknown bits are shown in
 /// hexadecimal; 0 is "0".
 std::string FlagsOf(std::string_view group, uint32_t value);
+
+/// Every constant of `group` as (name, value), in the table's order.
+std::vector<std::pair<std::string, uint32_t>> ConstantsIn(std::string_view group);
 
 /// "0x0001a2b3"
 std::string Hex(uint32_t value);

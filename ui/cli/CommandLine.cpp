@@ -30,6 +30,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                 result.traceWindow = true;
                 continue;
             }
+            if (argument == QLatin1String("--console")) {
+                result.console = true;
+                continue;
+            }
             if (argument == QLatin1String("--trace") || argument.startsWith(QLatin1String("--trace="))) {
                 const QString joined = QStringLiteral("--trace=");
                 if (argument.startsWith(joined))
@@ -72,6 +76,7 @@ QString HelpText()
                              "  --trace FILE     write the TAPI trace (every function called and every\n"
                              "                   message received, decoded) to FILE from the first call on\n"
                              "  --trace-window   open the TAPI trace window at start-up\n"
+                             "  --console        open the exchange console at start-up\n"
                              "  -h, --help       show this help and exit\n"
                              "  -V, --version    show the version and exit\n"
                              "  --               end of options; what follows is the line name\n");

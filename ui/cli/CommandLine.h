@@ -17,6 +17,7 @@ struct CommandLine {
     QString preferredLine; ///< the line device to open at start-up; empty for none
     QString traceFile;     ///< --trace FILE: the TAPI trace is written there from the first call on
     bool traceWindow = false; ///< --trace-window: the trace window opens at start-up
+    bool console = false;     ///< --console: the exchange console opens at start-up
     QString error;         ///< why the command line was refused
 };
 

@@ -5,6 +5,7 @@
 #include <ui/main/CallDisplay.h>
 #include <ui/main/CallList.h>
 #include <ui/main/LineSession.h>
+#include <ui/workbench/ExchangeConsole.h>
 #include <ui/workbench/TraceWindow.h>
 
 #include <app/CMainApp.h>
@@ -117,6 +118,7 @@ void CPhoneDlg::OnInitDialog()
     AppendSystemMenuSeparator();
     AppendSystemMenu(IDM_ABOUTBOX, QStringLiteral("&About Dialwerk..."));
     AppendSystemMenu(IDM_TRACE, QStringLiteral("TAPI &Trace..."));
+    AppendSystemMenu(IDM_CONSOLE, QStringLiteral("Exchange &Console..."));
     setWindowIcon(AppIcon());
     SetRange(IDC_LINE_SPIN, 0, 0);
     FillDeviceList();
@@ -130,6 +132,8 @@ void CPhoneDlg::OnSysCommand(int commandId)
         ShowAboutBox();
     else if (commandId == IDM_TRACE)
         ShowTraceWindow();
+    else if (commandId == IDM_CONSOLE)
+        ShowExchangeConsole();
 }
 
 void CPhoneDlg::ShowAboutBox()

@@ -35,6 +35,15 @@ ConnectionId Parking::parkedAt(std::u16string_view slot) const
     return c && c->parked ? c->id : 0;
 }
 
+std::vector<std::pair<std::u16string, ConnectionId>> Parking::occupancy() const
+{
+    std::vector<std::pair<std::u16string, ConnectionId>> slots;
+    slots.reserve(slots_.size());
+    for (const std::u16string &slot : slots_)
+        slots.emplace_back(slot, parkedAt(slot));
+    return slots;
+}
+
 // ---- park ----
 
 LONG Parking::checkPark(LegId id, DWORD mode, std::u16string_view slot) const

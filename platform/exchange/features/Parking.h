@@ -25,6 +25,7 @@
 #include "exchange/core/Core.h"
 
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,9 @@ public:
 
     LONG checkRedirect(LegId leg, std::u16string_view dest) const;
     void redirect(LegId leg, std::u16string_view dest) { calls_.sendElsewhere(leg, dest, LINECALLREASON_REDIRECT); }
+
+    /// Every park address in order, with the connection waiting there (0: free).
+    std::vector<std::pair<std::u16string, ConnectionId>> occupancy() const;
 
 private:
     /// A call parked at a park address: its connection waits there.

@@ -40,4 +40,13 @@ TEST(CommandLine, TheErrorNamesTheOptionAndTheTextsTheProgram)
     EXPECT_TRUE(VersionText().startsWith("dialwerk (Dialwerk) "));
 }
 
+TEST(CommandLine, TheConsoleOptionOpensTheConsoleBesideTheLine)
+{
+    const CommandLine command = ParseCommandLine({"--console", "Extension", "202"});
+    EXPECT_TRUE(command.console);
+    EXPECT_EQ(command.preferredLine, "Extension 202");
+    EXPECT_FALSE(ParseCommandLine({"Extension", "202"}).console);
+    EXPECT_TRUE(HelpText().contains("--console"));
+}
+
 } // namespace

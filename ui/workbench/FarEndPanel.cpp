@@ -1,0 +1,167 @@
+#include <ui/workbench/FarEndPanel.h>
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// A target address travels in a combo box item as line << 32 | address.
+QVariant TargetData(DWORD line, DWORD address)
+{
+    return QVariant::fromValue((qulonglong(line) << 32) | address);
+}
+
+std::u16string Utf16(const QString &text)
+{
+    return text.toStdU16String();
+}
+
+} // namespace
+
+CFarEndPanel::CFarEndPanel(exchange::Exchange &exchange, QWidget *parent) : CConsolePanel(exchange, parent)
+{
+    number_ = new QLineEdit(QStringLiteral("5550199"), this);
+    number_->setObjectName(QStringLiteral("callerNumber"));
+    name_ = new QLineEdit(QStringLiteral("Dora Engel"), this);
+    name_->setObjectName(QStringLiteral("callerName"));
+    target_ = new QComboBox(this);
+    target_->setObjectName(QStringLiteral("callTarget"));
+    place_ = new QPushButton(QStringLiteral("&Place Call"), this);
+    place_->setObjectName(QStringLiteral("placeCall"));
+
+    call_ = new QLabel(this);
+    call_->setObjectName(QStringLiteral("farEndCall"));
+    struct Action {
+        const char *name;
+        const char *text;
+        LONG (exchange::Exchange::*act)(exchange::LegId);
+    };
+    static const Action kActions[] = {
+        {"farAnswer", "&Answer", &exchange::Exchange::remoteAnswer},
+        {"farBusy", "&Busy", &exchange::Exchange::remoteBusy},
+        {"farReject", "&Reject", &exchange::Exchange::remoteReject},
+        {"farHangUp", "&Hang Up", &exchange::Exchange::remoteHangUp},
+    };
+    auto *buttons = new QHBoxLayout;
+    for (const Action &a : kActions) {
+        auto *button = new QPushButton(QString::fromLatin1(a.text), this);
+        button->setObjectName(QString::fromLatin1(a.name));
+        const QString what = QString::fromLatin1(a.text).remove(QLatin1Char('&'));
+        connect(button, &QPushButton::clicked, this, [this, what, act = a.act] { Act(what, act); });
+        buttons->addWidget(button);
+        actions_.push_back(button);
+    }
+    uui_ = new QLineEdit(this);
+    uui_->setObjectName(QStringLiteral("farUui"));
+    uui_->setPlaceholderText(QStringLiteral("user-to-user information"));
+    auto *sendUui = new QPushButton(QStringLiteral("Send &UUI"), this);
+    sendUui->setObjectName(QStringLiteral("farSendUui"));
+    actions_.push_back(sendUui);
+
+    connect(place_, &QPushButton::clicked, this, [this] { PlaceCall(); });
+    connect(sendUui, &QPushButton::clicked, this, [this] { SendUserUserInfo(); });
+
+    auto *outside = new QGroupBox(QStringLiteral("Call from outside"), this);
+    auto *form = new QFormLayout(outside);
+    form->addRow(QStringLiteral("Number:"), number_);
+    form->addRow(QStringLiteral("Name:"), name_);
+    form->addRow(QStringLiteral("To:"), target_);
+    form->addRow(QString(), place_);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+
+    auto *far = new QGroupBox(QStringLiteral("Far end of the selected call"), this);
+    auto *farLayout = new QVBoxLayout(far);
+    farLayout->addWidget(call_);
+    farLayout->addLayout(buttons);
+    auto *uuiRow = new QHBoxLayout;
+    uuiRow->addWidget(uui_);
+    uuiRow->addWidget(sendUui);
+    farLayout->addLayout(uuiRow);
+    farLayout->addStretch(1);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(outside);
+    layout->addWidget(far);
+    SetCall(0);
+}
+
+void CFarEndPanel::Show(const ExchangeSnapshot &snapshot)
+{
+    std::vector<std::pair<QString, QVariant>> targets;
+    for (const ConsoleLine &line : snapshot.lines) {
+        if (line.removed)
+            continue;
+        for (const ConsoleAddress &address : line.addresses) {
+            const QString number = address.number.isEmpty() ? QStringLiteral("(no number)") : address.number;
+            targets.emplace_back(QStringLiteral("%1 - %2, address %3").arg(number, line.name).arg(address.id),
+                                 TargetData(line.id, address.id));
+        }
+    }
+    FillCombo(target_, targets);
+    const ConsoleCall *call = leg_ ? snapshot.FindCall(leg_) : nullptr;
+    callText_ = call ? QStringLiteral("Call %1 on line %2: %3 %4")
+                           .arg(call->leg)
+                           .arg(call->line)
+                           .arg(CallStateText(call->state), call->outside.isEmpty() ? QString() : QStringLiteral("with ") + call->outside)
+                     : QString();
+    Enable();
+}
+
+void CFarEndPanel::SetCall(exchange::LegId leg)
+{
+    leg_ = leg;
+    callText_.clear();
+    Enable();
+}
+
+void CFarEndPanel::Enable()
+{
+    place_->setEnabled(target_->count() > 0);
+    for (QPushButton *button : actions_)
+        button->setEnabled(leg_ != 0);
+    if (!leg_)
+        call_->setText(QStringLiteral("No call selected."));
+    else
+        call_->setText(callText_.isEmpty() ? QStringLiteral("Call %1").arg(leg_) : callText_);
+}
+
+void CFarEndPanel::PlaceCall()
+{
+    const QVariant data = target_->currentData();
+    if (!data.isValid())
+        return;
+    const qulonglong target = data.toULongLong();
+    const auto line = static_cast<DWORD>(target >> 32);
+    const auto address = static_cast<DWORD>(target & 0xFFFFFFFFu);
+    const QString number = number_->text().trimmed();
+    const exchange::LegId leg = exchange_.incomingCall(line, address, Utf16(number), Utf16(name_->text().trimmed()));
+    if (leg)
+        Report(QStringLiteral("Call from %1 offered at line %2, address %3 (call %4).").arg(number).arg(line).arg(address).arg(leg));
+    else
+        Report(QStringLiteral("The exchange refused the call from %1 at line %2, address %3.").arg(number).arg(line).arg(address));
+}
+
+void CFarEndPanel::Act(const QString &what, LONG (exchange::Exchange::*action)(exchange::LegId))
+{
+    if (!leg_)
+        return;
+    ReportResult(QStringLiteral("%1 (call %2)").arg(what).arg(leg_), (exchange_.*action)(leg_));
+}
+
+void CFarEndPanel::SendUserUserInfo()
+{
+    if (!leg_)
+        return;
+    const QByteArray bytes = uui_->text().toLatin1();
+    const bool sent = exchange_.updateCallInfo(leg_, LINECALLINFOSTATE_USERUSERINFO, [&](exchange::CallInfoData &info) {
+        info.userUserInfo.assign(bytes.begin(), bytes.end());
+    });
+    Report(sent ? QStringLiteral("User-to-user information sent on call %1.").arg(leg_)
+                : QStringLiteral("Call %1 is gone or idle: nothing sent.").arg(leg_));
+}
