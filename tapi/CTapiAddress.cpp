@@ -92,7 +92,7 @@ DWORD CTapiAddress::PickupOrUnpark(CTapiCall **call, const std::function<LONG(LP
     const HLINE openAs = line_->GetLineHandle();
     const DWORD result = TapiResult(issue(handle.get()));
     CTapiConnection *connection = line_->GetConnection();
-    connection->AddRequest(result, handle);
+    line_->AddLineRequestAs(openAs, result, handle);
     if (connection->WaitForReply(result, kTapiReplyTimeout) == 0) {
         CTapiCall *attached = line_->AttachCallOpenAs(*handle, openAs);
         if (call)
@@ -125,7 +125,7 @@ TapiStructPtr<LINEAGENTSTATUS> CTapiAddress::GetAgentStatus()
     auto block = agentStatus_.Fetch(true, options, [&](const std::shared_ptr<CTapiBuffer> &buffer) {
         const DWORD result =
             TapiResult(lineGetAgentStatusW(line_->GetLineHandle(), addressId_, buffer->As<LINEAGENTSTATUS>()));
-        connection->AddRequest(result, buffer);
+        line_->AddLineRequest(result, buffer);
         return connection->WaitForReply(result, kTapiReplyTimeout);
     });
     if (!block)
@@ -137,14 +137,14 @@ TapiStructPtr<LINEAGENTSTATUS> CTapiAddress::GetAgentStatus()
 DWORD CTapiAddress::SetAgentState(DWORD agentState, DWORD nextAgentState)
 {
     const DWORD result = TapiResult(lineSetAgentState(line_->GetLineHandle(), addressId_, agentState, nextAgentState));
-    line_->GetConnection()->AddRequest(result);
+    line_->AddLineRequest(result);
     return result;
 }
 
 DWORD CTapiAddress::SetAgentActivity(DWORD activityId)
 {
     const DWORD result = TapiResult(lineSetAgentActivity(line_->GetLineHandle(), addressId_, activityId));
-    line_->GetConnection()->AddRequest(result);
+    line_->AddLineRequest(result);
     return result;
 }
 
@@ -184,7 +184,7 @@ DWORD CTapiAddress::SetAgentGroup(const std::vector<CTapiAgentGroupEntry> &group
     const DWORD result = TapiResult(
         lineSetAgentGroup(line_->GetLineHandle(), addressId_, block ? block->As<LINEAGENTGROUPLIST>() : nullptr));
     CTapiConnection *connection = line_->GetConnection();
-    connection->AddRequest(result, block);
+    line_->AddLineRequest(result, block);
     return connection->WaitForReply(result, kTapiReplyTimeout);
 }
 
@@ -197,7 +197,7 @@ DWORD CTapiAddress::FetchAgentList(DWORD initialSize, const std::function<LONG(v
         initialSize,
         [&](const std::shared_ptr<CTapiBuffer> &buffer) {
             issued = TapiResult(issue(buffer->data()));
-            connection->AddRequest(issued, buffer);
+            line_->AddLineRequest(issued, buffer);
             return connection->WaitForReply(issued, kTapiReplyTimeout);
         },
         kLineFetchCodes, block);
@@ -296,7 +296,7 @@ CTapiAgentSupport CTapiAddress::GetAgentSupport()
         return CTapiAgentSupport::Unsupported;
     const DWORD result = TapiResult(lineGetAgentStatusW(handle, addressId_, probe->As<LINEAGENTSTATUS>()));
     // A probe is the program's own question, not a request the user waits for.
-    auto entry = line_->GetConnection()->AddRequest(result, probe, CTapiRequestKind::Probe);
+    auto entry = line_->AddLineRequestAs(handle, result, probe, CTapiRequestKind::Probe);
     const std::lock_guard<std::mutex> lock(agentSupportMutex_);
     agentSupportFor_ = handle;
     agentProbe_.reset();

@@ -60,7 +60,7 @@ void CTapiCall::Init(CTapiLine *line, HCALL call)
 DWORD CTapiCall::Register(LONG result)
 {
     const DWORD value = TapiResult(result);
-    line_->GetConnection()->AddRequest(value);
+    line_->AddLineRequest(value);
     return value;
 }
 
@@ -204,7 +204,7 @@ DWORD CTapiCall::CompleteCall(LPDWORD completionId, DWORD completionMode, DWORD 
     // waiting; it goes to storage of the request and reaches the caller through its wait.
     auto id = std::make_shared<DWORD>(0);
     const DWORD result = TapiResult(lineCompleteCall(GetCallHandle(), id.get(), completionMode, messageId));
-    auto entry = line_->GetConnection()->AddRequest(result, id);
+    auto entry = line_->AddLineRequest(result, id);
     if (entry && completionId)
         entry->OnWaitSucceeded([id, completionId] { *completionId = *id; });
     else if (result == 0 && completionId)
@@ -228,7 +228,7 @@ DWORD CTapiCall::Park(DWORD parkMode, LPCWSTR directedAddress, void *buffer, DWO
     const DWORD result = TapiResult(lineParkW(GetCallHandle(), parkMode, directedAddress, address));
     // The VARSTRING is written when the reply is delivered; it lives as long as the request.
     CTapiConnection *connection = line_->GetConnection();
-    connection->AddRequest(result, block);
+    line_->AddLineRequest(result, block);
     if (IsTapiError(result) || connection->WaitForReply(result, kTapiReplyTimeout) != 0 || !buffer)
         return result;
     block->RestoreTotalSize();
@@ -251,7 +251,7 @@ DWORD CTapiCall::IssueCreatingCalls(const std::function<LONG(LPHCALL, LPHCALL)> 
     const HLINE openAs = line->GetLineHandle();
     const DWORD result = TapiResult(issue(&(*handles)[0], &(*handles)[1]));
     CTapiConnection *connection = line->GetConnection();
-    connection->AddRequest(result, handles);
+    line->AddLineRequestAs(openAs, result, handles);
     if (connection->WaitForReply(result, kTapiReplyTimeout) != 0)
         return result;
     if (first)

@@ -324,6 +324,26 @@ std::shared_ptr<CTapiRequest> CTapiConnection::AddRequest(DWORD result, std::sha
     return requests_.Add(result, std::move(keepAlive), kind);
 }
 
+std::shared_ptr<CTapiRequest> CTapiConnection::AddDeviceRequest(const void *device, DWORD handle,
+                                                                 DWORD currentHandle, DWORD closedResult,
+                                                                 DWORD result, std::shared_ptr<void> keepAlive,
+                                                                 CTapiRequestKind kind)
+{
+    auto entry = requests_.Add(result, std::move(keepAlive), kind);
+    if (!entry)
+        return entry;
+    entry->SetDevice(device, handle);
+    // A close handled between the request and its registration found nothing to end.
+    if (handle == 0 || currentHandle != handle)
+        requests_.AbandonDevice(device, handle, closedResult);
+    return entry;
+}
+
+void CTapiConnection::AbandonDeviceRequests(const void *device, DWORD handle, DWORD result)
+{
+    requests_.AbandonDevice(device, handle, result);
+}
+
 DWORD CTapiConnection::WaitForReply(DWORD result, DWORD timeout)
 {
     if (!IsTapiRequestId(result))

@@ -64,6 +64,15 @@ public:
     /// messages) for its reply: the reply's result, 0xFFFFFFFF on time-out, quit or
     /// cancellation, LINEERR_INVALPARAM when the identifier is unknown.
     DWORD WaitForReply(DWORD result, DWORD timeout);
+    /// Registers a request made through a line or phone open with `handle`; when the
+    /// device is no longer open with it (it closed meanwhile), the request ends at
+    /// once with `closedResult`, since no reply will come.
+    std::shared_ptr<CTapiRequest> AddDeviceRequest(const void *device, DWORD handle, DWORD currentHandle,
+                                                   DWORD closedResult, DWORD result,
+                                                   std::shared_ptr<void> keepAlive = nullptr,
+                                                   CTapiRequestKind kind = CTapiRequestKind::User);
+    /// Ends the requests made through a device while open with `handle` (it closed).
+    void AbandonDeviceRequests(const void *device, DWORD handle, DWORD result);
     /// Stores a LINE_REPLY / PHONE_REPLY.
     void OnReply(DWORD requestId, DWORD result);
     /// Discards completed requests whose reply is more than `age` ms old.

@@ -127,6 +127,19 @@ DWORD CTapiLine::Open(DWORD privileges, DWORD mediaModes, DWORD apiVersion, DWOR
     return result;
 }
 
+std::shared_ptr<CTapiRequest> CTapiLine::AddLineRequest(DWORD result, std::shared_ptr<void> keepAlive,
+                                                        CTapiRequestKind kind)
+{
+    return AddLineRequestAs(GetLineHandle(), result, std::move(keepAlive), kind);
+}
+
+std::shared_ptr<CTapiRequest> CTapiLine::AddLineRequestAs(HLINE openAs, DWORD result, std::shared_ptr<void> keepAlive,
+                                                          CTapiRequestKind kind)
+{
+    return connection_->AddDeviceRequest(this, openAs, GetLineHandle(), LINEERR_INVALLINEHANDLE, result,
+                                         std::move(keepAlive), kind);
+}
+
 DWORD CTapiLine::Close()
 {
     const HLINE line = GetLineHandle();
@@ -149,7 +162,7 @@ DWORD CTapiLine::SetStatusMessages(DWORD lineStates, DWORD addressStates)
 DWORD CTapiLine::SetLineDevStatus(DWORD statusToChange, bool on)
 {
     const DWORD result = TapiResult(lineSetLineDevStatus(GetLineHandle(), statusToChange, on ? 0xFFFFFFFF : 0));
-    connection_->AddRequest(result);
+    AddLineRequest(result);
     return result;
 }
 
@@ -326,7 +339,7 @@ DWORD CTapiLine::MakeCall(CTapiCall **call, LPCWSTR destAddress, DWORD countryCo
     auto handle = std::make_shared<HCALL>(0);
     const DWORD result = TapiResult(lineMakeCallW(GetLineHandle(), handle.get(), destAddress, countryCode, callParams));
     const HLINE openAs = GetLineHandle();
-    connection_->AddRequest(result, handle);
+    AddLineRequestAs(openAs, result, handle);
     const DWORD outcome = connection_->WaitForReply(result, kTapiReplyTimeout);
     if (outcome != 0)
         return outcome;
@@ -344,7 +357,7 @@ DWORD CTapiLine::SwapHold(CTapiCall *first, CTapiCall *second)
     CTapiCall *active = firstHeld ? second : first;
     CTapiCall *held = firstHeld ? first : second;
     const DWORD result = TapiResult(lineSwapHold(active->GetCallHandle(), held->GetCallHandle()));
-    connection_->AddRequest(result);
+    AddLineRequest(result);
     return result;
 }
 
@@ -357,7 +370,7 @@ DWORD CTapiLine::Forward(DWORD addressId, LPLINEFORWARDLIST forwardList, DWORD r
     auto handle = std::make_shared<HCALL>(0);
     const DWORD result = TapiResult(lineForwardW(GetLineHandle(), allAddresses ? 1 : 0, allAddresses ? 0 : addressId,
                                                  forwardList, ringsNoAnswer, handle.get(), callParams));
-    connection_->AddRequest(result, handle);
+    AddLineRequest(result, handle);
     if (connection_->WaitForReply(result, kTapiReplyTimeout) == 0 && consultCall)
         *consultCall = FindCall(*handle);
     return result;
@@ -474,7 +487,9 @@ void CTapiLine::OnCallStateChange(HCALL call, DWORD state, DWORD stateDetail, DW
 
 void CTapiLine::OnClose()
 {
-    hLine_ = 0;
+    // The requests made through this opening get no reply any more.
+    if (const HLINE closed = hLine_.exchange(0))
+        connection_->AbandonDeviceRequests(this, closed, LINEERR_INVALLINEHANDLE);
     std::vector<CTapiCallPtr> calls;
     {
         std::lock_guard lock(callsLock_);

@@ -66,6 +66,14 @@ public:
 
     // ---- state and identity ----
     CTapiConnection *GetConnection() const { return connection_; }
+    /// Registers a request made through this line while it was open with `openAs`
+    /// (by default the handle it has now). When the line closes, TAPI never answers
+    /// it: it ends then with LINEERR_INVALLINEHANDLE.
+    std::shared_ptr<CTapiRequest> AddLineRequest(DWORD result, std::shared_ptr<void> keepAlive = nullptr,
+                                                 CTapiRequestKind kind = CTapiRequestKind::User);
+    std::shared_ptr<CTapiRequest> AddLineRequestAs(HLINE openAs, DWORD result,
+                                                   std::shared_ptr<void> keepAlive = nullptr,
+                                                   CTapiRequestKind kind = CTapiRequestKind::User);
     DWORD GetDeviceID() const { return deviceId_.load(); }
     DWORD GetAPIVersion() const { return apiVersion_.load(); }
     HLINE GetLineHandle() const { return hLine_.load(); }

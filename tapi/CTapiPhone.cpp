@@ -56,7 +56,15 @@ void CTapiPhone::OnEvent(DWORD device, DWORD messageId, DWORD param1, DWORD para
 
 void CTapiPhone::OnClose()
 {
-    hPhone_ = 0;
+    // The requests made through this opening get no reply any more.
+    if (const HPHONE closed = hPhone_.exchange(0))
+        connection_->AbandonDeviceRequests(this, closed, PHONEERR_INVALPHONEHANDLE);
+}
+
+std::shared_ptr<CTapiRequest> CTapiPhone::AddPhoneRequest(DWORD result)
+{
+    const HPHONE openAs = GetPhoneHandle();
+    return connection_->AddDeviceRequest(this, openAs, GetPhoneHandle(), PHONEERR_INVALPHONEHANDLE, result);
 }
 
 void CTapiPhone::OnDevSpecific(DWORD, DWORD, DWORD, DWORD) {}
@@ -148,7 +156,7 @@ DWORD CTapiPhone::ConfigDialog(HWND parent, LPCWSTR deviceClass)
 DWORD CTapiPhone::Register(LONG result)
 {
     const DWORD value = TapiResult(result);
-    connection_->AddRequest(value);
+    AddPhoneRequest(value);
     return value;
 }
 

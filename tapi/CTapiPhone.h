@@ -54,6 +54,9 @@ public:
     /// Negotiates the version (0x00010003..0x00020001); on error the phone keeps no device identifier.
     DWORD Init(CTapiConnection *connection, DWORD deviceId);
     CTapiConnection *GetConnection() const { return connection_; }
+    /// Registers a request made through this phone; it ends with
+    /// PHONEERR_INVALPHONEHANDLE when the phone closes before its reply.
+    std::shared_ptr<CTapiRequest> AddPhoneRequest(DWORD result);
     DWORD GetDeviceID() const { return deviceId_.load(); }
     DWORD GetAPIVersion() const { return apiVersion_.load(); }
     HPHONE GetPhoneHandle() const { return hPhone_.load(); }

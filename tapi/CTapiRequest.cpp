@@ -45,6 +45,19 @@ void CTapiRequest::Cancel()
     done_.Set();
 }
 
+void CTapiRequest::SetDevice(const void *device, DWORD handle)
+{
+    std::lock_guard lock(mutex_);
+    device_ = device;
+    deviceHandle_ = handle;
+}
+
+bool CTapiRequest::MadeThrough(const void *device, DWORD handle) const
+{
+    std::lock_guard lock(mutex_);
+    return device_ && device_ == device && deviceHandle_ == handle;
+}
+
 DWORD CTapiRequest::Wait(DWORD timeout)
 {
     const bool signalled = TapiPumpingWait(done_, timeout) == TapiWaitOutcome::Signalled;

@@ -35,6 +35,10 @@ public:
     /// Whether the entry serves a probe (see CTapiRequestKind).
     bool IsProbe() const { return probe_.load(); }
     void MarkProbe() { probe_ = true; }
+    /// The device (a line or phone object) and the handle it was open with when
+    /// the request was made through it; null for requests of no device.
+    void SetDevice(const void *device, DWORD handle);
+    bool MadeThrough(const void *device, DWORD handle) const;
 
     /// Stores the reply's result and completion tick, then releases every waiter.
     void Complete(DWORD result);
@@ -56,7 +60,8 @@ private:
     DWORD FinishWait(bool signalled);
 
     const DWORD requestId_;
-    // Guards completed_, tick_, result_, keepAlive_ and waitAction_; a leaf lock.
+    // Guards completed_, tick_, result_, keepAlive_, waitAction_, device_ and
+    // deviceHandle_; a leaf lock.
     mutable std::mutex mutex_;
     bool completed_ = false;
     DWORD tick_ = 0;
@@ -65,6 +70,9 @@ private:
     std::function<void()> waitAction_;
     CTapiEvent done_;
     std::atomic<bool> probe_{false};
+    // Written once, right after the entry is registered; read under mutex_ too.
+    const void *device_ = nullptr;
+    DWORD deviceHandle_ = 0;
 };
 
 #endif

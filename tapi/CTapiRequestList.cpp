@@ -53,6 +53,20 @@ void CTapiRequestList::OnReply(DWORD requestId, DWORD result)
     std::erase_if(cancelled_, [requestId](const auto &cancelled) { return cancelled->GetRequestID() == requestId; });
 }
 
+void CTapiRequestList::AbandonDevice(const void *device, DWORD handle, DWORD result)
+{
+    std::vector<Entry> abandoned;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto &[id, entry] : entries_)
+            if (entry->IsPending() && entry->MadeThrough(device, handle))
+                abandoned.push_back(entry);
+    }
+    // Completed outside the table's lock, as a reply would be.
+    for (const Entry &entry : abandoned)
+        OnReply(entry->GetRequestID(), result);
+}
+
 void CTapiRequestList::Purge(DWORD age)
 {
     std::lock_guard lock(mutex_);

@@ -27,6 +27,9 @@ public:
     void Purge(DWORD age);
     /// Number of user requests still waiting for their reply (probes are not counted).
     DWORD PendingCount() const;
+    /// Completes with `result` every pending request made through `device` while it
+    /// was open with `handle`: TAPI sends no reply for them once that handle closed.
+    void AbandonDevice(const void *device, DWORD handle, DWORD result);
     /// Releases every waiter and empties the table. Entries still waiting for their
     /// reply keep their out-storage alive until that reply comes or ReleaseCancelled runs.
     void CancelAll();
