@@ -1,7 +1,8 @@
 // A seeded random walk through the dialer: the user presses whatever the main
 // window offers, switches lines and ends and starts sessions, while the far ends
 // call, answer, refuse and hang up, lines are closed by the provider, removed and
-// added again, and requests fail. After every step, once everything has settled,
+// added again, requests fail, and the exchange's untidy-provider options come
+// and go (one at a time or all at random). After every step, once everything has settled,
 // the window, the object layer and the runtime must agree: the window lists the
 // calls TAPI has for the line, no call object is left for a call that has gone,
 // and no request waits for a reply.
@@ -67,14 +68,35 @@ protected:
     void Note(std::string what) { done_.push_back(std::move(what)); }
     bool Chance(int percent) { return Pick(100) < percent; }
 
-    /// Switches on what untidy providers do in the field, as far as the exchange
-    /// offers it: requests that fail at random.
+    /// Switches on what untidy providers do in the field: requests that fail,
+    /// and the exchange's untidy options, one at a time for a line or every
+    /// line, for a few uses or until the walk makes the provider tidy again,
+    /// or all of them at random.
     void UntidyProvider()
     {
         if (Chance(30)) {
             const char *function = kFallible[Pick(kFallible.size())];
             Note(std::string("fail ") + function);
             Faults().failNext(function, kFailures[Pick(kFailures.size())]);
+        }
+        exchange::UntidyOptions &untidy = Exchange().untidy();
+        if (Chance(40)) {
+            const auto option = static_cast<exchange::Untidy>(Pick(exchange::kUntidyOptions));
+            exchange::UntidyScope scope;
+            if (Chance(50))
+                scope.device = static_cast<DWORD>(Pick(2));
+            const int count = Chance(25) ? -1 : 1 + Pick(5);
+            Note(std::string("untidy ") + exchange::untidyName(option) + " x" + std::to_string(count));
+            untidy.enable(option, scope, count);
+        }
+        if (Chance(8)) {
+            const unsigned seed = static_cast<unsigned>(random_());
+            Note("untidy at random, seed " + std::to_string(seed));
+            untidy.random(seed);
+        }
+        if (Chance(10)) {
+            Note("tidy again");
+            untidy.clear();
         }
     }
 
@@ -164,7 +186,7 @@ protected:
     {
         auto &exchange = Exchange();
         const DWORD line = static_cast<DWORD>(Pick(2));
-        switch (Pick(8)) {
+        switch (Pick(9)) {
         case 0:
         case 1:
             Note("incoming on " + std::to_string(line));
@@ -318,6 +340,7 @@ TEST_F(StressTest, RandomUseKeepsWindowObjectsAndRuntimeInAgreement)
             std::printf("  %s\n", done_[i].c_str());
     }
     Faults().clear();
+    Exchange().untidy().clear();
 }
 
 } // namespace
