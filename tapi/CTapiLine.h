@@ -5,6 +5,7 @@
 #include "CTapiCache.h"
 #include "CTapiCall.h"
 #include "CTapiObject.h"
+#include "CTapiRequest.h"
 #include "KTSPVarStruct.h"
 #include "TapiPlatform.h"
 

@@ -4,6 +4,7 @@
 #include "CTapiBuffer.h"
 #include "CTapiCache.h"
 #include "CTapiObject.h"
+#include "CTapiRequest.h"
 #include "TapiPlatform.h"
 
 #include <atomic>
