@@ -1,5 +1,5 @@
-# Installation and the Debian package: the dialer, its desktop entry and its
-# icon. `cmake --install build --prefix /usr` installs them; `cpack` in the
+# Installation and the Debian package: the dialer, its desktop entry, its
+# icon and the default office file. `cmake --install build --prefix /usr` installs them; `cpack` in the
 # build folder (or `scripts/package.sh`) builds dialwerk_<version>_<arch>.deb.
 include(GNUInstallDirs)
 
@@ -8,6 +8,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/dialwerk.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dialwerk.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The built-in office as a file, to copy and edit for `dialwerk --office`.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/office/default.json
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/dialwerk/office)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dialwerk)

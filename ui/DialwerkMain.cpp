@@ -1,11 +1,12 @@
-// The dialer: reads its command line, checks that there is a display, then
-// hands over to the application object with the main window as its window.
+// The dialer: reads its command line, checks that there is a display, starts
+// the exchange with the office file it names (if any), then hands over to the application object with the main window as its window.
 #include <ui/cli/CommandLine.h>
 #include <ui/main/PhoneDlg.h>
 #include <ui/workbench/ExchangeConsole.h>
 #include <ui/workbench/TraceWindow.h>
 
 #include <app/CMainApp.h>
+#include <exchange/office/OfficeFile.h>
 #include <tapi32/Runtime.h>
 #include <tapitrace/TraceLog.h>
 
@@ -52,6 +53,18 @@ int main(int argc, char **argv)
                              "Start the dialer from a desktop session (or set QT_QPA_PLATFORM, for example\n"
                              "QT_QPA_PLATFORM=offscreen, to run it without one).\n");
         return 2;
+    }
+    if (!command.officeFile.isEmpty()) {
+        exchange::OfficeLoad office = exchange::loadOffice(command.officeFile.toLocal8Bit().toStdString());
+        if (!office.office) {
+            std::fprintf(stderr, "dialwerk: %s\n", office.error.c_str());
+            return 2;
+        }
+        // No application has started yet, so the exchange can be replaced.
+        if (!tapi32::Runtime::instance().resetExchange(std::move(*office.office))) {
+            std::fprintf(stderr, "dialwerk: the exchange could not start with %s\n", qPrintable(command.officeFile));
+            return 2;
+        }
     }
     // The exchange's call recorder is for tests; a running dialer would only
     // grow it call after call.

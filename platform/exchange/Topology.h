@@ -141,7 +141,8 @@ struct Topology {
     /// The default office: extensions 201 to 203, agent 204, a trunk, a fax
     /// line and a lobby line (lines 0 to 6), phones for 201 to 204 and the
     /// lobby (phones 0 to 4; see standard() for how they differ), and the
-    /// external numbers of the README.
+    /// external numbers of the README. resources/office/default.json holds
+    /// the same office as a file (exchange/office/OfficeFile.h reads it).
     static Topology standard();
 };
 

@@ -1,22 +1,13 @@
 #include "tapitrace/ConstantNames.h"
 
+#include <tapinames/Constants.h>
+
 #include <cstdio>
 
 namespace tapitrace {
 
-namespace {
-
-struct Constant {
-    const char *group;
-    const char *name;
-    uint32_t value;
-};
-
-constexpr Constant kConstants[] = {
-#include "ConstantTable.inc"
-};
-
-} // namespace
+using tapinames::AllConstants;
+using tapinames::Constant;
 
 std::string Hex(uint32_t value)
 {
@@ -27,7 +18,7 @@ std::string Hex(uint32_t value)
 
 std::string NameOf(std::string_view group, uint32_t value)
 {
-    for (const Constant &c : kConstants) {
+    for (const Constant &c : AllConstants()) {
         if (c.value == value && group == c.group)
             return c.name;
     }
@@ -37,7 +28,7 @@ std::string NameOf(std::string_view group, uint32_t value)
 std::vector<std::pair<std::string, uint32_t>> ConstantsIn(std::string_view group)
 {
     std::vector<std::pair<std::string, uint32_t>> constants;
-    for (const Constant &c : kConstants) {
+    for (const Constant &c : AllConstants()) {
         if (group == c.group)
             constants.emplace_back(c.name, c.value);
     }
@@ -50,7 +41,7 @@ std::string FlagsOf(std::string_view group, uint32_t value)
         return "0";
     std::string text;
     uint32_t left = value;
-    for (const Constant &c : kConstants) {
+    for (const Constant &c : AllConstants()) {
         // Only single bits name flags; masks and zero values of a group do not.
         if (group != c.group || c.value == 0 || (c.value & (c.value - 1)) != 0 || (left & c.value) == 0)
             continue;

@@ -6,6 +6,30 @@
 #define DIALWERK_VERSION "0.0"
 #endif
 
+namespace {
+
+// Reads "OPTION FILE" or "OPTION=FILE" at arguments[i] into `file`: false
+// when the argument is another option; an empty name is an error.
+bool TakeFileName(const QStringList &arguments, qsizetype &i, const QString &option, QString &file,
+                  CommandLine &result)
+{
+    const QString &argument = arguments[i];
+    const QString joined = option + QLatin1Char('=');
+    if (argument != option && !argument.startsWith(joined))
+        return false;
+    if (argument.startsWith(joined))
+        file = argument.mid(joined.size());
+    else if (i + 1 < arguments.size())
+        file = arguments[++i];
+    if (file.isEmpty()) {
+        result.action = CommandLine::Action::Error;
+        result.error = QStringLiteral("dialwerk: option '%1' needs a file name").arg(option);
+    }
+    return true;
+}
+
+} // namespace
+
 CommandLine ParseCommandLine(const QStringList &arguments)
 {
     CommandLine result;
@@ -34,17 +58,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                 result.console = true;
                 continue;
             }
-            if (argument == QLatin1String("--trace") || argument.startsWith(QLatin1String("--trace="))) {
-                const QString joined = QStringLiteral("--trace=");
-                if (argument.startsWith(joined))
-                    result.traceFile = argument.mid(joined.size());
-                else if (i + 1 < arguments.size())
-                    result.traceFile = arguments[++i];
-                if (result.traceFile.isEmpty()) {
-                    result.action = CommandLine::Action::Error;
-                    result.error = QStringLiteral("dialwerk: option '--trace' needs a file name");
+            if (TakeFileName(arguments, i, QStringLiteral("--trace"), result.traceFile, result) ||
+                TakeFileName(arguments, i, QStringLiteral("--office"), result.officeFile, result)) {
+                if (result.action == CommandLine::Action::Error)
                     return result;
-                }
                 continue;
             }
             result.action = CommandLine::Action::Error;
@@ -77,6 +94,9 @@ QString HelpText()
                              "                   message received, decoded) to FILE from the first call on\n"
                              "  --trace-window   open the TAPI trace window at start-up\n"
                              "  --console        open the exchange console at start-up\n"
+                             "  --office FILE    start the simulated exchange with the office described in\n"
+                             "                   FILE (lines, phones, external numbers; a JSON file) instead\n"
+                             "                   of the built-in one\n"
                              "  -h, --help       show this help and exit\n"
                              "  -V, --version    show the version and exit\n"
                              "  --               end of options; what follows is the line name\n");

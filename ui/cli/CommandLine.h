@@ -18,6 +18,7 @@ struct CommandLine {
     QString traceFile;     ///< --trace FILE: the TAPI trace is written there from the first call on
     bool traceWindow = false; ///< --trace-window: the trace window opens at start-up
     bool console = false;     ///< --console: the exchange console opens at start-up
+    QString officeFile;    ///< --office FILE: the exchange starts with the office in FILE; empty for the built-in one
     QString error;         ///< why the command line was refused
 };
 

@@ -9,6 +9,7 @@ struct Row {
     QStringList arguments;
     CommandLine::Action action;
     QString preferredLine;
+    QString officeFile = {};
 };
 
 class CommandLineRows : public ::testing::TestWithParam<Row> {};
@@ -19,6 +20,7 @@ TEST_P(CommandLineRows, ReadTheActionAndTheLineName)
     const CommandLine command = ParseCommandLine(row.arguments);
     EXPECT_EQ(command.action, row.action);
     EXPECT_EQ(command.preferredLine, row.preferredLine);
+    EXPECT_EQ(command.officeFile, row.officeFile);
     EXPECT_EQ(command.error.isEmpty(), row.action != CommandLine::Action::Error);
 }
 
@@ -31,7 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{{"-x", "Extension 202"}, A::Error, {}},
                       // After "--", or once the name began, dashes are part of the name.
                       Row{{"--", "--help"}, A::Run, "--help"}, Row{{"Line", "-", "2"}, A::Run, "Line - 2"},
-                      Row{{"-"}, A::Run, "-"}));
+                      Row{{"-"}, A::Run, "-"},
+                      Row{{"--office", "lab.json", "Extension", "202"}, A::Run, "Extension 202", "lab.json"},
+                      Row{{"--office=lab.json"}, A::Run, {}, "lab.json"}, Row{{"--office"}, A::Error, {}},
+                      Row{{"--office="}, A::Error, {}}));
 
 TEST(CommandLine, TheErrorNamesTheOptionAndTheTextsTheProgram)
 {
