@@ -128,7 +128,8 @@ CallCounts Core::counts(DWORD line, std::optional<DWORD> address) const
 bool Core::full(DWORD line, DWORD address) const
 {
     const LINEADDRESSCAPS &caps = lines_.at(line).address(address).caps;
-    return counts(line, address).inUse >= caps.dwMaxNumActiveCalls + caps.dwMaxNumOnHoldCalls;
+    // In 64 bits: an address that allows 0xFFFFFFFF active calls is never full.
+    return counts(line, address).inUse >= uint64_t{caps.dwMaxNumActiveCalls} + caps.dwMaxNumOnHoldCalls;
 }
 
 Connection &Core::newConnection()

@@ -241,3 +241,28 @@ TEST_F(ExchangeTest, DevicesCanChangeWhileTheExchangeRuns)
 }
 
 } // namespace
+
+namespace {
+
+// An address may allow 0xFFFFFFFF active calls ("no limit"); added to the
+// held calls it once wrapped round, and two calls made the address busy.
+TEST(ExchangeLimitTest, AnAddressWithoutACallLimitIsNeverFull)
+{
+    Topology t = Topology::standard();
+    t.lines[0].addresses[0].caps.dwMaxNumActiveCalls = 0xFFFFFFFF;
+    Collector sink;
+    Exchange ex(std::move(t), std::make_unique<ManualClock>());
+    ex.setSink(&sink);
+    ASSERT_NE(0u, ex.incomingCall(0, 0, u"5551111", u"First"));
+    ASSERT_NE(0u, ex.incomingCall(0, 0, u"5551112", u"Second"));
+    ASSERT_EQ(0, ex.requestCreating(
+                     {7, Millis(0)}, [](const Switchboard &b) { return b.calls().checkMakeCall(1, 0, u"201"); },
+                     [](Switchboard &b, uint32_t id) { b.makeCall(id, 1, 0, u"201", {}); }));
+    ex.waitIdle();
+    ASSERT_EQ(1u, ex.legsOn(1).size());
+    EXPECT_EQ(DWORD(LINECALLSTATE_RINGBACK), ex.legState(ex.legsOn(1)[0]));
+    EXPECT_EQ(3u, ex.legsOn(0).size());
+    ex.setSink(nullptr);
+}
+
+} // namespace
