@@ -217,6 +217,11 @@ LONG Exchange::remoteReject(LegId leg)
     return modify([&](Switchboard &b) { return b.farEnd().reject(leg); });
 }
 
+LONG Exchange::remoteDigits(LegId leg, std::u16string digits)
+{
+    return modify([&](Switchboard &b) { return b.farEnd().sendDigits(leg, digits); });
+}
+
 bool Exchange::updateCallInfo(LegId leg, DWORD infoStates, const std::function<void(CallInfoData &)> &change)
 {
     return modify([&](Switchboard &b) {

@@ -111,6 +111,10 @@ public:
     LONG remoteBusy(LegId leg);
     /// The external party rejects: the ringing leg becomes DISCONNECTED (REJECT).
     LONG remoteReject(LegId leg);
+    /// The party a connected call talks to sends DTMF digits; each reaches
+    /// the applications that monitor the call's digits (LINE_MONITORDIGITS).
+    /// 0, LINEERR_INVALCALLSTATE or LINEERR_INVALDIGITS.
+    LONG remoteDigits(LegId leg, std::u16string digits);
     /// Call information arrives from the far end (charging, UUI, display,
     /// compatibility information...): `change` edits the leg's information,
     /// LINE_CALLINFO with `infoStates` follows. False for an unknown leg.

@@ -105,6 +105,7 @@ LineConfig LineConfig::extension(std::u16string number, std::u16string ownerName
     c.dwMaxRate = 64000;
     c.dwMediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | LINEMEDIAMODE_AUTOMATEDVOICE | LINEMEDIAMODE_UNKNOWN;
     c.dwGenerateDigitModes = LINEDIGITMODE_DTMF | LINEDIGITMODE_PULSE;
+    c.dwMonitorDigitModes = LINEDIGITMODE_DTMF; // the far party's tones (Exchange::remoteDigits)
     c.dwDevCapFlags = LINEDEVCAPFLAGS_CLOSEDROP | LINEDEVCAPFLAGS_DIALBILLING | LINEDEVCAPFLAGS_DIALQUIET |
                       LINEDEVCAPFLAGS_DIALDIALTONE | LINEDEVCAPFLAGS_LOCAL;
     c.dwMaxNumActiveCalls = 1;

@@ -249,6 +249,36 @@ LONG WINAPI lineGenerateDigitsW(HCALL hCall, DWORD dwDigitMode, LPCWSTR lpszDigi
     }));
 }
 
+LONG WINAPI lineMonitorDigits(HCALL hCall, DWORD dwDigitModes)
+{
+    ApiCall call("lineMonitorDigits");
+    call.num("hCall", hCall).num("dwDigitModes", dwDigitModes);
+    if (LONG f = syncFault(call))
+        return call.done(f);
+    const LONG result = [&]() -> LONG {
+        Registry &reg = runtime().registry();
+        std::lock_guard lock(reg.mutex);
+        CallRecord *c = reg.call(hCall);
+        if (!c)
+            return LINEERR_INVALCALLHANDLE;
+        const LineOpenRecord *open = reg.line(c->line);
+        if (!open)
+            return LINEERR_INVALCALLHANDLE;
+        // Monitors may watch digits too: no owner privilege is needed.
+        const DWORD offered = exchangeOf().inspect([&](const Switchboard &b) -> DWORD {
+            const exchange::Line *l = b.line(open->device);
+            return l ? l->config().caps.dwMonitorDigitModes : 0;
+        });
+        if (dwDigitModes & ~offered)
+            return LINEERR_INVALDIGITMODE;
+        if (callIdle(c->leg))
+            return LINEERR_INVALCALLSTATE;
+        c->digitModes = dwDigitModes;
+        return 0;
+    }();
+    return call.done(result);
+}
+
 LONG WINAPI lineSetAppSpecific(HCALL hCall, DWORD dwAppSpecific)
 {
     ApiCall call("lineSetAppSpecific");

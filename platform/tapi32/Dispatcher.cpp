@@ -32,6 +32,9 @@ void Dispatcher::deliver(const std::vector<Event> &events)
         case Event::Kind::LegGenerate:
             callEvent(e, LINE_GENERATE, e.param2, e.param3);
             break;
+        case Event::Kind::LegDigit:
+            digitEvent(e);
+            break;
         case Event::Kind::LineState:
             lineState(e);
             break;
@@ -221,6 +224,20 @@ void Dispatcher::callEvent(const Event &e, DWORD message, DWORD_PTR p1, DWORD_PT
         if (message == LINE_CALLSTATE && e.state == LINECALLSTATE_CONFERENCED)
             param2 = registry_.callOf(c.line, e.conference);
         registry_.post(c.app, h, message, open->instance, p1, param2, 0);
+    }
+}
+
+void Dispatcher::digitEvent(const Event &e)
+{
+    auto it = registry_.legCalls.find(e.leg);
+    if (it == registry_.legCalls.end())
+        return;
+    // Only the handles that monitor this digit mode hear of the digit.
+    for (HCALL h : it->second) {
+        const CallRecord &c = registry_.calls.at(h);
+        const LineOpenRecord *open = registry_.line(c.line);
+        if (open && (c.digitModes & e.mode))
+            registry_.post(c.app, h, LINE_MONITORDIGITS, open->instance, e.param2, e.mode, e.param3);
     }
 }
 

@@ -29,6 +29,8 @@ private:
                                                    const std::vector<HCALL> &created);
     void newCallOnLine(const exchange::Event &e);
     void callEvent(const exchange::Event &e, DWORD message, DWORD_PTR p1, DWORD_PTR p2);
+    /// LINE_MONITORDIGITS to the handles that monitor the digit's mode.
+    void digitEvent(const exchange::Event &e);
     void lineState(const exchange::Event &e);
     void addressState(const exchange::Event &e);
     void phoneState(const exchange::Event &e);

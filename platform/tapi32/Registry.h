@@ -54,6 +54,7 @@ struct CallRecord {
     HLINE line = 0;
     exchange::LegId leg = 0;
     DWORD privilege = 0;
+    DWORD digitModes = 0; // lineMonitorDigits: LINEDIGITMODE_ bits reported as LINE_MONITORDIGITS
 };
 
 struct PhoneOpenRecord {

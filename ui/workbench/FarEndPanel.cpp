@@ -63,9 +63,20 @@ CFarEndPanel::CFarEndPanel(exchange::Exchange &exchange, QWidget *parent) : CCon
     auto *sendUui = new QPushButton(QStringLiteral("Send &UUI"), this);
     sendUui->setObjectName(QStringLiteral("farSendUui"));
     actions_.push_back(sendUui);
+    digits_ = new QLineEdit(this);
+    digits_->setObjectName(QStringLiteral("farDigits"));
+    digits_->setPlaceholderText(QStringLiteral("DTMF digits: 0-9, A-D, *, #"));
+    auto *sendDigits = new QPushButton(QStringLiteral("Send &Digits"), this);
+    sendDigits->setObjectName(QStringLiteral("farSendDigits"));
+    actions_.push_back(sendDigits);
 
     connect(place_, &QPushButton::clicked, this, [this] { PlaceCall(); });
     connect(sendUui, &QPushButton::clicked, this, [this] { SendUserUserInfo(); });
+    connect(sendDigits, &QPushButton::clicked, this, [this] {
+        if (leg_)
+            ReportResult(QStringLiteral("Digits %1 (call %2)").arg(digits_->text()).arg(leg_),
+                         exchange_.remoteDigits(leg_, digits_->text().toStdU16String()));
+    });
 
     auto *outside = new QGroupBox(QStringLiteral("Call from outside"), this);
     auto *form = new QFormLayout(outside);
@@ -83,6 +94,10 @@ CFarEndPanel::CFarEndPanel(exchange::Exchange &exchange, QWidget *parent) : CCon
     uuiRow->addWidget(uui_);
     uuiRow->addWidget(sendUui);
     farLayout->addLayout(uuiRow);
+    auto *digitsRow = new QHBoxLayout;
+    digitsRow->addWidget(digits_);
+    digitsRow->addWidget(sendDigits);
+    farLayout->addLayout(digitsRow);
     farLayout->addStretch(1);
 
     auto *layout = new QHBoxLayout(this);

@@ -1,6 +1,7 @@
 // The console's far end: places a call from an outside number at any line
 // and address, and acts as the far party of the call chosen in the calls
-// list (answer, busy, reject, hang up, user-to-user information).
+// list (answer, busy, reject, hang up, user-to-user information, DTMF
+// digits for the applications that monitor them).
 #pragma once
 
 #include <ui/workbench/ConsolePanel.h>
@@ -31,6 +32,7 @@ private:
     QLabel *call_;
     std::vector<QPushButton *> actions_;
     QLineEdit *uui_;
+    QLineEdit *digits_;
     exchange::LegId leg_ = 0;
     QString callText_;
 };

@@ -26,6 +26,7 @@ struct Event {
         LegState,      // leg, state, mode, conference
         LegInfo,       // leg, infoStates
         LegGenerate,   // leg, termination, tick
+        LegDigit,      // leg, digit, mode (LINEDIGITMODE_), tick: a digit the far party sent
         LineState,     // device (line), state, param2, param3
         AddressState,  // device (line), address, state
         AgentStatus,   // device (line), address, state (LINEAGENTSTATUS_ bits)
@@ -95,6 +96,15 @@ struct Event {
     {
         Event e = ofLeg(Kind::LegGenerate, leg);
         e.param2 = termination;
+        e.param3 = tick;
+        return e;
+    }
+    /// The far party of a call sent a digit (a character, in `mode`) at `tick` ms.
+    static Event legDigit(LegId leg, char16_t digit, DWORD mode, DWORD tick)
+    {
+        Event e = ofLeg(Kind::LegDigit, leg);
+        e.param2 = digit;
+        e.mode = mode;
         e.param3 = tick;
         return e;
     }

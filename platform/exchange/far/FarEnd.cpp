@@ -1,5 +1,7 @@
 #include "exchange/far/FarEnd.h"
 
+#include "exchange/core/DialString.h"
+
 namespace exchange {
 
 namespace {
@@ -149,6 +151,20 @@ LONG FarEnd::hangUp(LegId id)
         return LINEERR_INVALCALLSTATE;
     core_.cancelGeneration(*l);
     core_.setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_NORMAL);
+    return 0;
+}
+
+LONG FarEnd::sendDigits(LegId id, std::u16string_view digits)
+{
+    // Any connected call: the party it talks to may be outside or on another line.
+    Leg *l = core_.leg(id);
+    if (!l || l->state() != LINECALLSTATE_CONNECTED)
+        return LINEERR_INVALCALLSTATE;
+    if (digits.empty() || !validGenerateDigits(digits, LINEDIGITMODE_DTMF))
+        return LINEERR_INVALDIGITS;
+    const auto tick = static_cast<DWORD>(core_.clock().now().count());
+    for (char16_t digit : digits)
+        core_.report(Event::legDigit(id, digit, LINEDIGITMODE_DTMF, tick));
     return 0;
 }
 

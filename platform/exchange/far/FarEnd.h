@@ -32,6 +32,11 @@ public:
     LONG hangUp(LegId leg);
     LONG busy(LegId leg);
     LONG reject(LegId leg);
+    /// The party a connected call talks to sends DTMF digits (0-9, A-D, *, #):
+    /// one LINE_MONITORDIGITS each for the applications that monitor them.
+    /// Answers 0, LINEERR_INVALCALLSTATE when the call is not connected, or
+    /// LINEERR_INVALDIGITS (nothing is sent).
+    LONG sendDigits(LegId leg, std::u16string_view digits);
 
 private:
     const ExternalNumber *find(std::u16string_view number) const;

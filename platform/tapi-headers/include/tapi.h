@@ -2000,6 +2000,7 @@ LONG WINAPI lineSetAgentActivity(HLINE hLine, DWORD dwAddressID, DWORD dwActivit
 LONG WINAPI lineSetAgentGroup(HLINE hLine, DWORD dwAddressID, LPLINEAGENTGROUPLIST lpAgentGroupList);
 LONG WINAPI lineSetAgentState(HLINE hLine, DWORD dwAddressID, DWORD dwAgentState, DWORD dwNextAgentState);
 LONG WINAPI lineSetAppSpecific(HCALL hCall, DWORD dwAppSpecific);
+LONG WINAPI lineMonitorDigits(HCALL hCall, DWORD dwDigitModes);
 LONG WINAPI lineSetCallData(HCALL hCall, LPVOID lpCallData, DWORD dwSize);
 LONG WINAPI lineSetCallPrivilege(HCALL hCall, DWORD dwCallPrivilege);
 LONG WINAPI lineSetCallQualityOfService(HCALL hCall, LPVOID lpSendingFlowspec, DWORD dwSendingFlowspecSize, LPVOID lpReceivingFlowspec, DWORD dwReceivingFlowspecSize);

@@ -130,6 +130,33 @@ TEST_F(CallControlTest, GeneratedDigitsCompleteOnTheExchangeClock)
     EXPECT_TRUE(quiet(appA));
 }
 
+TEST_F(CallControlTest, DigitsTheFarPartySendsReachOnlyTheHandlesThatMonitorThem)
+{
+    auto [a, b] = connectedCall();
+    const exchange::LegId leg = tapi32::Runtime::instance().legOf(a);
+    EXPECT_EQ(LONG(LINEERR_INVALDIGITMODE), lineMonitorDigits(a, LINEDIGITMODE_PULSE));
+    EXPECT_EQ(0, ex().remoteDigits(leg, u"1")) << "nobody monitors: nothing arrives";
+    EXPECT_EQ(0, lineMonitorDigits(a, LINEDIGITMODE_DTMF));
+    EXPECT_EQ(LONG(LINEERR_INVALDIGITS), ex().remoteDigits(leg, u"5x"));
+    EXPECT_EQ(0, ex().remoteDigits(leg, u"5#"));
+    ex().waitIdle();
+    for (char16_t digit : {u'5', u'#'}) {
+        const Msg m = next(appA);
+        EXPECT_EQ(DWORD(LINE_MONITORDIGITS), m.id);
+        EXPECT_EQ(a, m.device);
+        EXPECT_EQ(DWORD_PTR(digit), m.p1);
+        EXPECT_EQ(DWORD_PTR(LINEDIGITMODE_DTMF), m.p2);
+    }
+    EXPECT_TRUE(quiet(appA));
+    EXPECT_TRUE(quiet(appB));
+
+    EXPECT_EQ(0, lineMonitorDigits(a, 0));
+    EXPECT_EQ(0, ex().remoteDigits(leg, u"7"));
+    EXPECT_TRUE(quiet(appA)) << "monitoring ended";
+    EXPECT_EQ(0, reply(appA, lineDrop(a, nullptr, 0)));
+    EXPECT_EQ(LONG(LINEERR_INVALCALLSTATE), ex().remoteDigits(leg, u"7"));
+}
+
 TEST_F(CallControlTest, InformationChangesAreReportedAndStored)
 {
     auto [a, b] = connectedCall();

@@ -17,6 +17,7 @@ static_assert(std::is_same_v<decltype(&lineDialW), LONG (*)(HCALL, LPCWSTR, DWOR
 static_assert(std::is_same_v<decltype(&lineDrop), LONG (*)(HCALL, LPCSTR, DWORD)>);
 static_assert(std::is_same_v<decltype(&lineForwardW), LONG (*)(HLINE, DWORD, DWORD, LPLINEFORWARDLIST const, DWORD, LPHCALL, LPLINECALLPARAMS const)>);
 static_assert(std::is_same_v<decltype(&lineGenerateDigitsW), LONG (*)(HCALL, DWORD, LPCWSTR, DWORD)>);
+static_assert(std::is_same_v<decltype(&lineMonitorDigits), LONG (*)(HCALL, DWORD)>);
 static_assert(std::is_same_v<decltype(&lineGetAddressCapsW), LONG (*)(HLINEAPP, DWORD, DWORD, DWORD, DWORD, LPLINEADDRESSCAPS)>);
 static_assert(std::is_same_v<decltype(&lineGetAddressStatusW), LONG (*)(HLINE, DWORD, LPLINEADDRESSSTATUS)>);
 static_assert(std::is_same_v<decltype(&lineGetAgentActivityListW), LONG (*)(HLINE, DWORD, LPLINEAGENTACTIVITYLIST)>);
