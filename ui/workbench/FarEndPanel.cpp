@@ -119,19 +119,13 @@ void CFarEndPanel::Show(const ExchangeSnapshot &snapshot)
         }
     }
     FillCombo(target_, targets);
-    const ConsoleCall *call = leg_ ? snapshot.FindCall(leg_) : nullptr;
-    callText_ = call ? QStringLiteral("Call %1 on line %2: %3 %4")
-                           .arg(call->leg)
-                           .arg(call->line)
-                           .arg(CallStateText(call->state), call->outside.isEmpty() ? QString() : QStringLiteral("with ") + call->outside)
-                     : QString();
+    shown_ = snapshot;
     Enable();
 }
 
 void CFarEndPanel::SetCall(exchange::LegId leg)
 {
     leg_ = leg;
-    callText_.clear();
     Enable();
 }
 
@@ -140,10 +134,17 @@ void CFarEndPanel::Enable()
     place_->setEnabled(target_->count() > 0);
     for (QPushButton *button : actions_)
         button->setEnabled(leg_ != 0);
+    const ConsoleCall *call = leg_ ? shown_.FindCall(leg_) : nullptr;
     if (!leg_)
         call_->setText(QStringLiteral("No call selected."));
+    else if (!call)
+        call_->setText(QStringLiteral("Call %1").arg(leg_));
     else
-        call_->setText(callText_.isEmpty() ? QStringLiteral("Call %1").arg(leg_) : callText_);
+        call_->setText(QStringLiteral("Call %1 on line %2: %3%4")
+                           .arg(call->leg)
+                           .arg(call->line)
+                           .arg(CallStateText(call->state),
+                                call->outside.isEmpty() ? QString() : QStringLiteral(" with ") + call->outside));
 }
 
 void CFarEndPanel::PlaceCall()

@@ -34,5 +34,5 @@ private:
     QLineEdit *uui_;
     QLineEdit *digits_;
     exchange::LegId leg_ = 0;
-    QString callText_;
+    ExchangeSnapshot shown_;
 };
