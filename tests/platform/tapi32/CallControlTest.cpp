@@ -136,6 +136,7 @@ TEST_F(CallControlTest, DigitsTheFarPartySendsReachOnlyTheHandlesThatMonitorThem
     const exchange::LegId leg = tapi32::Runtime::instance().legOf(a);
     EXPECT_EQ(LONG(LINEERR_INVALDIGITMODE), lineMonitorDigits(a, LINEDIGITMODE_PULSE));
     EXPECT_EQ(0, ex().remoteDigits(leg, u"1")) << "nobody monitors: nothing arrives";
+    ex().waitIdle(); // delivered before monitoring starts
     EXPECT_EQ(0, lineMonitorDigits(a, LINEDIGITMODE_DTMF));
     EXPECT_EQ(LONG(LINEERR_INVALDIGITS), ex().remoteDigits(leg, u"5x"));
     EXPECT_EQ(0, ex().remoteDigits(leg, u"5#"));
