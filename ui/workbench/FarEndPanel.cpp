@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <tuple>
+
 namespace {
 
 // A target address travels in a combo box item as line << 32 | address.
@@ -37,23 +40,22 @@ CFarEndPanel::CFarEndPanel(exchange::Exchange &exchange, QWidget *parent) : CCon
 
     call_ = new QLabel(this);
     call_->setObjectName(QStringLiteral("farEndCall"));
-    struct Action {
-        const char *name;
-        const char *text;
-        LONG (exchange::Exchange::*act)(exchange::LegId);
-    };
-    static const Action kActions[] = {
-        {"farAnswer", "&Answer", &exchange::Exchange::remoteAnswer},
-        {"farBusy", "&Busy", &exchange::Exchange::remoteBusy},
-        {"farReject", "&Reject", &exchange::Exchange::remoteReject},
-        {"farHangUp", "&Hang Up", &exchange::Exchange::remoteHangUp},
+    using Act = std::function<LONG(exchange::Exchange &, exchange::LegId)>;
+    const std::tuple<const char *, const char *, Act> actions[] = {
+        {"farAnswer", "&Answer", [](exchange::Exchange &x, exchange::LegId leg) { return x.remoteAnswer(leg); }},
+        {"farBusy", "&Busy", [](exchange::Exchange &x, exchange::LegId leg) { return x.remoteBusy(leg); }},
+        {"farReject", "&Reject", [](exchange::Exchange &x, exchange::LegId leg) { return x.remoteReject(leg); }},
+        {"farHangUp", "&Hang Up", [](exchange::Exchange &x, exchange::LegId leg) { return x.remoteHangUp(leg); }},
     };
     auto *buttons = new QHBoxLayout;
-    for (const Action &a : kActions) {
-        auto *button = new QPushButton(QString::fromLatin1(a.text), this);
-        button->setObjectName(QString::fromLatin1(a.name));
-        const QString what = QString::fromLatin1(a.text).remove(QLatin1Char('&'));
-        connect(button, &QPushButton::clicked, this, [this, what, act = a.act] { Act(what, act); });
+    for (const auto &[name, text, act] : actions) {
+        auto *button = new QPushButton(QString::fromLatin1(text), this);
+        button->setObjectName(QString::fromLatin1(name));
+        const QString what = QString::fromLatin1(text).remove(QLatin1Char('&'));
+        connect(button, &QPushButton::clicked, this, [this, what, act = act] {
+            if (leg_)
+                ReportResult(QStringLiteral("%1 (call %2)").arg(what).arg(leg_), act(exchange_, leg_));
+        });
         buttons->addWidget(button);
         actions_.push_back(button);
     }
@@ -161,13 +163,6 @@ void CFarEndPanel::PlaceCall()
         Report(QStringLiteral("Call from %1 offered at line %2, address %3 (call %4).").arg(number).arg(line).arg(address).arg(leg));
     else
         Report(QStringLiteral("The exchange refused the call from %1 at line %2, address %3.").arg(number).arg(line).arg(address));
-}
-
-void CFarEndPanel::Act(const QString &what, LONG (exchange::Exchange::*action)(exchange::LegId))
-{
-    if (!leg_)
-        return;
-    ReportResult(QStringLiteral("%1 (call %2)").arg(what).arg(leg_), (exchange_.*action)(leg_));
 }
 
 void CFarEndPanel::SendUserUserInfo()

@@ -21,7 +21,6 @@ public:
 
 private:
     void PlaceCall();
-    void Act(const QString &what, LONG (exchange::Exchange::*action)(exchange::LegId));
     void SendUserUserInfo();
     void Enable();
 
