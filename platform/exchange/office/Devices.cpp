@@ -9,6 +9,8 @@ namespace exchange::office {
 
 namespace {
 
+constexpr size_t kMaxCompletionMessages = 64;
+constexpr size_t kMaxCompletionMessageLength = 255;
 constexpr DWORD kMaxDisplayRows = 100;
 constexpr DWORD kMaxDisplayColumns = 1000;
 
@@ -79,9 +81,19 @@ void ReadAddress(const Node &node, AddressConfig &address, std::optional<AgentCo
     if (auto v = node.member("number"))
         address.number = ReadText(*v);
     if (auto v = node.member("completionMessages")) {
+        // LINEADDRESSCAPS carries every message in an entry as long as the
+        // longest, so one long message among many would blow up the caps.
         address.completionMessages.clear();
-        for (const Node &m : v->elements())
+        const std::vector<Node> messages = v->elements();
+        if (messages.size() > kMaxCompletionMessages)
+            v->fail(std::to_string(messages.size()) + " messages are too many (at most " +
+                    std::to_string(kMaxCompletionMessages) + ")");
+        for (const Node &m : messages) {
             address.completionMessages.push_back(ReadText8(m));
+            if (address.completionMessages.back().size() > kMaxCompletionMessageLength)
+                m.fail("a completion message is at most " + std::to_string(kMaxCompletionMessageLength) +
+                       " characters long");
+        }
     }
     ReadCaps(node, address.caps, AddressCapsFields());
     if (auto v = node.member("agent"))

@@ -120,7 +120,7 @@ TEST(OfficeFile, ASmallOfficeOfItsOwnLoads)
 
 struct BadFile {
     const char *kind;
-    const char *text;
+    std::string text;
     const char *error; // the whole message, or its start when it ends in "..."
 };
 
@@ -177,6 +177,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"display too large",
                 "{ \"lines\": [],\n \"phones\": [ { \"name\": \"P\",\n \"displayNumRows\": 65535 } ] }",
                 "office.json:3: phones[0].displayNumRows: 65535 is out of range (0 to 100)"},
+        BadFile{"completion message too long",
+                "{ \"lines\": [ { \"preset\": \"extension\", \"number\": \"201\",\n  \"addresses\": [ {\n"
+                " \"completionMessages\": [\"ok\",\n \"" + std::string(256, 'x') + "\"] } ] } ] }",
+                "office.json:4: lines[0].addresses[0].completionMessages[1]: a completion message is at most 255 "
+                "characters long"},
         BadFile{"negative number", "{ \"lines\": [],\n \"minExternalDigits\": -3 }",
                 "office.json:2: minExternalDigits: -3 is out of range (1 to 64)"},
         BadFile{"duplicate number",
