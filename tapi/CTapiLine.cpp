@@ -317,18 +317,29 @@ void CTapiLine::RemoveCall(CTapiCall *call)
 
 DWORD CTapiLine::GetNewCalls(std::vector<CTapiCall *> &calls)
 {
-    std::shared_ptr<CTapiBuffer> block;
-    const DWORD result = TapiFetchGrowing(
-        kCallListInitialSize,
-        [&](const std::shared_ptr<CTapiBuffer> &buffer) {
-            return TapiResult(lineGetNewCalls(GetLineHandle(), 0, LINECALLSELECT_LINE, buffer->As<LINECALLLIST>()));
-        },
-        kLineFetchCodes, block);
-    if (result != 0)
-        return result;
-    for (HCALL handle : TapiCallHandles(block->As<LINECALLLIST>())) {
-        if (CTapiCall *call = AttachCall(handle))
-            calls.push_back(call);
+    // Every handle TAPI lists is this application's from then on. A provider that
+    // fills the list only partly (dwUsedSize short of dwNeededSize) keeps the
+    // handles it left out for the next question, so the line asks again; a few
+    // times at most, for a provider that never finishes.
+    constexpr int kMaxPartialLists = 4;
+    for (int asked = 0; asked < kMaxPartialLists; ++asked) {
+        std::shared_ptr<CTapiBuffer> block;
+        const DWORD result = TapiFetchGrowing(
+            kCallListInitialSize,
+            [&](const std::shared_ptr<CTapiBuffer> &buffer) {
+                return TapiResult(
+                    lineGetNewCalls(GetLineHandle(), 0, LINECALLSELECT_LINE, buffer->As<LINECALLLIST>()));
+            },
+            kLineFetchCodes, block);
+        if (result != 0)
+            return asked == 0 ? result : 0;
+        const LINECALLLIST *list = block->As<LINECALLLIST>();
+        for (HCALL handle : TapiCallHandles(list)) {
+            if (CTapiCall *call = AttachCall(handle))
+                calls.push_back(call);
+        }
+        if (list->dwUsedSize >= list->dwNeededSize)
+            break;
     }
     return 0;
 }

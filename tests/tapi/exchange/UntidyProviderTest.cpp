@@ -34,5 +34,17 @@ TEST_F(UntidyProviderTest, UntidyStructuresAreReadWithinTheirBounds)
     }
 }
 
+TEST_F(UntidyProviderTest, CallsLeftOutOfAPartlyFilledCallListAreAskedForAgain)
+{
+    // A call rings at Ben while his line is closed; the first list of new calls
+    // the provider gives on the new opening stops short of its handle.
+    ASSERT_EQ(lines[kBen]->Close(), 0u);
+    Exchange().incomingCall(kBen, 0, u"5550100", u"Clara Diaz");
+    Exchange().waitIdle();
+    ASSERT_EQ(lines[kBen]->Open(LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_INTERACTIVEVOICE), 0u);
+    Exchange().untidy().enable(Untidy::PartlyFilled, {"lineGetNewCalls", DWORD(kBen)}, 1);
+    EXPECT_EQ(lines[kBen]->RefreshCalls(), 1u);
+}
+
 } // namespace
 } // namespace office
