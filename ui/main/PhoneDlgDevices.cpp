@@ -222,11 +222,13 @@ void CPhoneDlg::ShowLineOpen()
     CTapiLine *line = GetSelectedLine();
     if (!line)
         return;
-    // A line whose status cannot be read is shown with its buttons only.
-    if (!session_->ShowOpen(*line))
-        return;
+    // A line whose status cannot be read keeps its status boxes as they are, but
+    // its calls are listed all the same: they exist, and the user must be able to
+    // see and drop them.
+    const bool statusShown = session_->ShowOpen(*line);
     ShowLineCalls(line);
-    UpdateData(false);
+    if (statusShown)
+        UpdateData(false);
 }
 
 void CPhoneDlg::ShowLineCalls(CTapiLine *line)

@@ -59,6 +59,17 @@ TEST_F(SessionTest, OpeningAndClosingTheSelectedLine)
     EXPECT_FALSE(Checked(IDC_CON));
 }
 
+TEST_F(SessionTest, ALineWhoseStatusCannotBeReadStillListsItsCalls)
+{
+    Start();
+    Exchange().incomingCall(0, 0, u"5550100", u"Clara Diaz");
+    Exchange().waitIdle();
+    Faults().failNext("lineGetLineDevStatus", LINEERR_NOMEM, 100);
+    ASSERT_TRUE(OpenLine(QStringLiteral("Extension 201")));
+    EXPECT_EQ(Window().GetCalls().size(), 1u);
+    Faults().clear();
+}
+
 TEST_F(SessionTest, ALineThatRefusesItsModeSetOpensForOneMode)
 {
     Start();
