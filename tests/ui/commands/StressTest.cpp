@@ -24,6 +24,7 @@
 #include "CTapiLine.h"
 #include "CTapiRequest.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <map>
@@ -266,14 +267,25 @@ protected:
             registry.post(app, 0, LINE_REPLY, 0, marker, 0, 0);
     }
 
-    /// The runtime's call handles of each line handle.
-    static std::map<HLINE, std::set<HCALL>> RuntimeCalls()
+    /// The runtime's call handles of each line handle: those the dialer was given,
+    /// and those made for a call list the provider never finished filling, which
+    /// wait in the runtime for the next question (the dialer may still have met
+    /// them through their call's messages).
+    struct LineHandles {
+        std::set<HCALL> given;
+        std::set<HCALL> unlisted;
+    };
+    static std::map<HLINE, LineHandles> RuntimeCalls()
     {
         tapi32::Registry &registry = tapi32::Runtime::instance().registry();
         std::lock_guard lock(registry.mutex);
-        std::map<HLINE, std::set<HCALL>> calls;
-        for (const auto &[handle, call] : registry.calls)
-            calls[call.line].insert(handle);
+        std::map<HLINE, LineHandles> calls;
+        for (const auto &[handle, call] : registry.calls) {
+            const auto open = registry.lines.find(call.line);
+            const bool unlisted = open != registry.lines.end() && std::ranges::find(open->second.unlisted, handle) !=
+                                                                     open->second.unlisted.end();
+            (unlisted ? calls[call.line].unlisted : calls[call.line].given).insert(handle);
+        }
         return calls;
     }
 
@@ -281,6 +293,7 @@ protected:
     {
         const auto runtimeCalls = RuntimeCalls();
         CTapiConnection *session = GetTapiConnection();
+        std::size_t held = 0;
         for (DWORD id = 0; id < session->GetLineCount(); ++id) {
             CTapiLine *line = session->GetLine(id);
             std::set<HCALL> objects;
@@ -290,9 +303,15 @@ protected:
                 objects.insert(call->GetCallHandle());
             }
             const auto found = runtimeCalls.find(line->GetLineHandle());
-            const std::set<HCALL> handles =
-                line->IsOpen() && found != runtimeCalls.end() ? found->second : std::set<HCALL>{};
+            std::set<HCALL> handles;
+            if (line->IsOpen() && found != runtimeCalls.end()) {
+                handles = found->second.given;
+                for (HCALL h : found->second.unlisted)
+                    if (objects.count(h))
+                        handles.insert(h);
+            }
             EXPECT_EQ(objects, handles) << "the call objects of line " << id << " and the runtime's handles";
+            held += handles.size();
         }
         CTapiLine *selected = Window().GetSelectedLine();
         std::set<CTapiCall *> listed(Window().GetCalls().begin(), Window().GetCalls().end());
@@ -301,14 +320,11 @@ protected:
             lineCalls.insert(selected->GetCall(i));
         EXPECT_EQ(listed, lineCalls) << "the window's list and the selected line's calls";
         EXPECT_EQ(session->GetPendingRequestCount(), 0u);
-        // Every call handle the runtime has belongs to a line this process has open.
-        std::size_t held = 0;
+        // Every call handle the runtime gave belongs to a line this process has open.
+        std::size_t given = 0;
         for (const auto &[lineHandle, calls] : runtimeCalls)
-            held += calls.size();
-        std::size_t objects = 0;
-        for (DWORD id = 0; id < session->GetLineCount(); ++id)
-            objects += session->GetLine(id)->IsOpen() ? session->GetLine(id)->GetCallCount() : 0;
-        EXPECT_EQ(held, objects) << "call handles without an object";
+            given += calls.given.size();
+        EXPECT_LE(given, held) << "call handles without an object";
     }
 
     std::vector<std::string> done_;
