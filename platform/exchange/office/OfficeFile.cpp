@@ -4,6 +4,8 @@
 #include "exchange/office/JsonWithLines.h"
 #include "exchange/office/Node.h"
 
+#include "exchange/CallRecorder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,32 +17,6 @@ namespace {
 
 using office::Node;
 
-std::string Utf8(const std::u16string &text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size())
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Every dialable number (addresses, external numbers, park slots) reaches
 // one party only, so a number may appear once in the whole office.
 class NumberBook {
@@ -51,7 +27,7 @@ public:
             return;
         auto [it, added] = owners_.emplace(number, where.path());
         if (!added)
-            where.fail("number " + Utf8(number) + " is already used at " + it->second);
+            where.fail("number " + toUtf8(number) + " is already used at " + it->second);
     }
 
 private:
@@ -65,14 +41,14 @@ public:
     void add(const std::u16string &name, DWORD index, const Node &where)
     {
         if (!byName_.emplace(name, index).second)
-            where.failAt("name", std::string("there is already a ") + kind_ + " called \"" + Utf8(name) + "\"");
+            where.failAt("name", std::string("there is already a ") + kind_ + " called \"" + toUtf8(name) + "\"");
     }
     DWORD find(const Node &reference) const
     {
         const std::u16string name = office::ReadText(reference);
         auto it = byName_.find(name);
         if (it == byName_.end())
-            reference.fail(std::string("there is no ") + kind_ + " called \"" + Utf8(name) + "\"");
+            reference.fail(std::string("there is no ") + kind_ + " called \"" + toUtf8(name) + "\"");
         return it->second;
     }
 
@@ -126,7 +102,7 @@ void PairDevices(Topology &t, const std::vector<office::ReadLine> &lines, const 
         std::optional<DWORD> &lineSide = t.lines[line].phone;
         std::optional<DWORD> &phoneSide = t.phones[phone].line;
         if ((lineSide && *lineSide != phone) || (phoneSide && *phoneSide != line)) {
-            reference.fail("line \"" + Utf8(t.lines[line].name) + "\" and phone \"" + Utf8(t.phones[phone].name) +
+            reference.fail("line \"" + toUtf8(t.lines[line].name) + "\" and phone \"" + toUtf8(t.phones[phone].name) +
                            "\" cannot be paired: one of them already belongs to another device");
         }
         lineSide = phone;
