@@ -212,33 +212,21 @@ void Dispatcher::newCallOnLine(const Event &e)
 
 void Dispatcher::callEvent(const Event &e, DWORD message, DWORD_PTR p1, DWORD_PTR p2)
 {
-    auto it = registry_.legCalls.find(e.leg);
-    if (it == registry_.legCalls.end())
-        return;
-    for (HCALL h : it->second) {
-        const CallRecord &c = registry_.calls.at(h);
-        const LineOpenRecord *open = registry_.line(c.line);
-        if (!open)
-            continue;
+    registry_.forEachOpenHolder(e.leg, [&](HCALL h, const CallRecord &c, const LineOpenRecord &open) {
         DWORD_PTR param2 = p2;
         if (message == LINE_CALLSTATE && e.state == LINECALLSTATE_CONFERENCED)
             param2 = registry_.callOf(c.line, e.conference);
-        registry_.post(c.app, h, message, open->instance, p1, param2, 0);
-    }
+        registry_.post(c.app, h, message, open.instance, p1, param2, 0);
+    });
 }
 
 void Dispatcher::digitEvent(const Event &e)
 {
-    auto it = registry_.legCalls.find(e.leg);
-    if (it == registry_.legCalls.end())
-        return;
     // Only the handles that monitor this digit mode hear of the digit.
-    for (HCALL h : it->second) {
-        const CallRecord &c = registry_.calls.at(h);
-        const LineOpenRecord *open = registry_.line(c.line);
-        if (open && (c.digitModes & e.mode))
-            registry_.post(c.app, h, LINE_MONITORDIGITS, open->instance, e.param2, e.mode, e.param3);
-    }
+    registry_.forEachOpenHolder(e.leg, [&](HCALL h, const CallRecord &c, const LineOpenRecord &open) {
+        if (c.digitModes & e.mode)
+            registry_.post(c.app, h, LINE_MONITORDIGITS, open.instance, e.param2, e.mode, e.param3);
+    });
 }
 
 void Dispatcher::lineState(const Event &e)

@@ -102,17 +102,12 @@ std::pair<DWORD, DWORD> Registry::holders(exchange::LegId leg) const
 
 void Registry::announceHolders(exchange::LegId leg, DWORD infoStates, HCALL except)
 {
-    const bool idle = exchange_->legState(leg) == LINECALLSTATE_IDLE;
-    auto it = legCalls.find(leg);
-    if (idle || it == legCalls.end())
+    if (exchange_->legState(leg) == LINECALLSTATE_IDLE)
         return;
-    for (HCALL h : it->second) {
-        if (h == except)
-            continue;
-        const CallRecord &c = calls.at(h);
-        if (const LineOpenRecord *open = line(c.line))
-            post(c.app, h, LINE_CALLINFO, open->instance, infoStates, 0, 0);
-    }
+    forEachOpenHolder(leg, [&](HCALL h, const CallRecord &c, const LineOpenRecord &open) {
+        if (h != except)
+            post(c.app, h, LINE_CALLINFO, open.instance, infoStates, 0, 0);
+    });
 }
 
 void Registry::removeCall(HCALL handle, bool dropIfSoleOwner)

@@ -131,6 +131,19 @@ public:
     HCALL callOf(HLINE line, exchange::LegId leg) const;
     /// Owners and monitors of a leg.
     std::pair<DWORD, DWORD> holders(exchange::LegId leg) const;
+    /// Calls `f(handle, record, open)` for every handle held for a leg through a
+    /// line that is still open; `f` must not add or take away handles.
+    template <class F> void forEachOpenHolder(exchange::LegId leg, F &&f)
+    {
+        auto it = legCalls.find(leg);
+        if (it == legCalls.end())
+            return;
+        for (HCALL h : it->second) {
+            const CallRecord &c = calls.at(h);
+            if (const LineOpenRecord *open = line(c.line))
+                f(h, c, *open);
+        }
+    }
     /// Tells every handle holder of a leg that its owner or monitor count changed.
     void announceHolders(exchange::LegId leg, DWORD infoStates, HCALL except);
     /// Whether the line (phone) a request was made through is still open by

@@ -78,8 +78,7 @@ void ReadAddress(const Node &node, AddressConfig &address, std::optional<AgentCo
 {
     static const std::vector<std::string_view> own = {"number", "completionMessages", "agent"};
     node.expectObject({own, FieldNames(AddressCapsFields())});
-    if (auto v = node.member("number"))
-        address.number = ReadText(*v);
+    ReadTextIfGiven(node, "number", address.number);
     if (auto v = node.member("completionMessages")) {
         // LINEADDRESSCAPS carries every message in an entry as long as the
         // longest, so one long message among many would blow up the caps.
@@ -115,8 +114,7 @@ LineConfig LineFromPreset(const Node &line)
     const size_t which = ReadChoice(*preset, "line preset", {"extension", "fewFeatures", "trunk", "singleMedia"});
     const std::u16string number = ReadText(line.required("number"));
     std::u16string owner;
-    if (auto v = line.member("ownerName"))
-        owner = ReadText(*v);
+    ReadTextIfGiven(line, "ownerName", owner);
     switch (static_cast<LinePreset>(which)) {
     case Extension:
         return LineConfig::extension(number, owner);
@@ -151,18 +149,13 @@ ReadLine ReadLineDevice(const Node &line)
     line.expectObject({own, FieldNames(LineCapsFields())});
     ReadLine out{LineFromPreset(line), line.member("phone")};
     LineConfig &l = out.config;
-    if (auto v = line.member("name"))
-        l.name = ReadText(*v);
+    ReadTextIfGiven(line, "name", l.name);
     if (l.name.empty())
         line.failAt("name", "missing required field (every line has a name)");
-    if (auto v = line.member("ownerName"))
-        l.ownerName = ReadText(*v);
-    if (auto v = line.member("providerInfo"))
-        l.providerInfo = ReadText(*v);
-    if (auto v = line.member("switchInfo"))
-        l.switchInfo = ReadText(*v);
-    if (auto v = line.member("pickupGroup"))
-        l.pickupGroup = ReadText(*v);
+    ReadTextIfGiven(line, "ownerName", l.ownerName);
+    ReadTextIfGiven(line, "providerInfo", l.providerInfo);
+    ReadTextIfGiven(line, "switchInfo", l.switchInfo);
+    ReadTextIfGiven(line, "pickupGroup", l.pickupGroup);
     if (auto v = line.member("isdn"))
         l.isdn = ReadBool(*v);
     if (auto v = line.member("invalidPasswordState")) {
@@ -242,10 +235,8 @@ ReadPhone ReadPhoneDevice(const Node &phone)
     p.name = ReadText(phone.required("name"));
     if (p.name.empty())
         phone.failAt("name", "a phone's name is not empty");
-    if (auto v = phone.member("providerInfo"))
-        p.providerInfo = ReadText(*v);
-    if (auto v = phone.member("phoneInfo"))
-        p.phoneInfo = ReadText(*v);
+    ReadTextIfGiven(phone, "providerInfo", p.providerInfo);
+    ReadTextIfGiven(phone, "phoneInfo", p.phoneInfo);
     if (auto v = phone.member("display"))
         p.display = ReadText8(*v);
     ReadVersions(phone, p.lowestVersion, p.highestVersion);
@@ -271,8 +262,7 @@ ReadPhone ReadPhoneDevice(const Node &phone)
                 button.mode = ReadFlags(*v, "PHONEBUTTONMODE");
             if (auto v = b.member("function"))
                 button.function = ReadEnum(*v, "PHONEBUTTONFUNCTION");
-            if (auto v = b.member("text"))
-                button.text = ReadText(*v);
+            ReadTextIfGiven(b, "text", button.text);
             if (auto v = b.member("lampMode"))
                 button.lampMode = ReadFlags(*v, "PHONELAMPMODE");
         }

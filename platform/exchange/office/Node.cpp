@@ -133,6 +133,12 @@ std::u16string ReadText(const Node &node)
     return out;
 }
 
+void ReadTextIfGiven(const Node &object, std::string_view key, std::u16string &into)
+{
+    if (auto v = object.member(key))
+        into = ReadText(*v);
+}
+
 std::string ReadText8(const Node &node)
 {
     std::string out;

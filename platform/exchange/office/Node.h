@@ -49,6 +49,8 @@ private:
 
 /// A text, as UTF-16.
 std::u16string ReadText(const Node &node);
+/// The text of `object`'s member `key` into `into`, when the member is given.
+void ReadTextIfGiven(const Node &object, std::string_view key, std::u16string &into);
 /// A text for an 8-bit field: every character must be in Latin-1.
 std::string ReadText8(const Node &node);
 /// A list of texts, as UTF-16.
