@@ -37,6 +37,7 @@
 #include "exchange/CallRecorder.h"
 #include "exchange/core/Clock.h"
 #include "exchange/core/Events.h"
+#include "exchange/far/FarPort.h"
 #include "exchange/FaultTable.h"
 #include "exchange/Switchboard.h"
 #include "exchange/Topology.h"
@@ -79,6 +80,10 @@ public:
 
     /// Sets the receiver of events (null: events are dropped).
     void setSink(EventSink *sink);
+    /// Sets the network side of far lines (null: their commands are
+    /// dropped). To detach a port before destroying it, set null and then
+    /// waitIdle(): no send() runs after that returns.
+    void setFarPort(FarPort *port);
 
     // ---- time ----
     Clock &clock() { return *clock_; }
@@ -119,6 +124,23 @@ public:
     /// compatibility information...): `change` edits the leg's information,
     /// LINE_CALLINFO with `infoStates` follows. False for an unknown leg.
     bool updateCallInfo(LegId leg, DWORD infoStates, const std::function<void(CallInfoData &)> &change);
+    // ---- far lines (any thread; see far/FarPort.h) ----
+    /// The network reports progress of a call a far line placed:
+    /// PROCEEDING or RINGBACK (mode 0). 0 or LINEERR_INVALCALLSTATE.
+    LONG remoteProgress(LegId leg, DWORD state);
+    /// The network ends a far call: DISCONNECTED with a LINEDISCONNECTMODE_
+    /// (or BUSY with LINEBUSYMODE_STATION for mode LINEDISCONNECTMODE_BUSY).
+    LONG remoteDisconnect(LegId leg, DWORD mode);
+    /// A call from the network rings at a far line: as incomingCall(), with
+    /// the caller's party id flags (LINECALLPARTYID_BLOCKED for a withheld
+    /// number). When the line's forwarding sends the call elsewhere, `divertTo`
+    /// gets the destination and 0 is answered; 0 with it empty: refused.
+    LegId farIncomingCall(DWORD line, PartyId caller, std::u16string *divertTo);
+    /// The network answered a request the exchange passed on with a
+    /// FarCommand's `request`: 0 carries the request out and replies 0; an
+    /// error replies with it and leaves the call as it was. Late answers
+    /// (after the guard replied) are ignored.
+    void farEndDone(uint32_t request, LONG result);
     /// The line's status flags change (LINEDEVSTATUSFLAGS_ bit on or off);
     /// LINE_LINEDEVSTATE follows when it changed.
     LONG setLineStatus(DWORD line, DWORD statusFlag, bool on);

@@ -59,6 +59,10 @@ struct LineConfig {
     bool isdn = false;                        // calls with the outside carry ISDN elements (features/Isdn.h)
     DWORD lowestVersion = 0x00010003;         // versions this device supports
     DWORD highestVersion = 0x00030000;
+    /// The far end of every call on this line is a network dialog (a SIP
+    /// line): every number dialed goes out, and what the network must do
+    /// goes to the exchange's FarPort (far/FarPort.h).
+    bool far = false;
 
     /// An extension with one address, voice only, with the features of a
     /// basic desk line.
@@ -71,6 +75,32 @@ struct LineConfig {
     /// An outside trunk: address 0 dials out with `number` and offers
     /// predictive dialing, address 1 has no number of its own.
     static LineConfig trunk(std::u16string name, std::u16string number);
+    /// A line whose calls are network dialogs: one address that makes,
+    /// answers, drops, holds, transfers (blind and consultation), redirects,
+    /// forwards and sends and monitors DTMF digits; nothing that a dialog
+    /// cannot carry (conference, park, pickup, completion, agents,
+    /// user-user information, media functions), so those answer
+    /// LINEERR_OPERATIONUNAVAIL. Out of service until registered.
+    static LineConfig farLine(std::u16string name, std::u16string number, std::u16string ownerName);
+};
+
+/// A SIP account: one far line of the exchange (see LineConfig::far).
+struct SipAccount {
+    std::string name;          // the line device's name
+    std::string aor;           // address of record, sip:201@pbx.example.org
+    std::string displayName;   // the name sent in From
+    std::string registrar;     // sip:pbx.example.org; empty: no REGISTER (always in service)
+    std::string outboundProxy; // empty: none
+    std::string user;          // user part of the contact
+    std::string authUser;      // digest user name; empty: user
+    std::string password;      // read from the environment variable the office names
+    std::string transport = "udp"; // udp or tcp
+    uint16_t localPort = 5060;     // the local SIP port (on 127.0.0.1 / 0.0.0.0 as bind says)
+    std::string bind = "0.0.0.0";  // local address to listen on
+    std::string dtmf = "info";     // info (SIP INFO dtmf-relay) or rfc4733 (RTP events)
+    uint32_t expires = 600;        // registration lifetime, seconds
+    bool mwi = false;              // SUBSCRIBE to message-summary
+    DWORD line = 0;                // the line device it drives
 };
 
 /// One button (and its lamp) of a phone.
@@ -137,6 +167,11 @@ struct Topology {
     std::vector<std::u16string> parkSlots;
     /// How long a call stays parked before it rings back where it was parked.
     Millis parkReminder{std::chrono::minutes(3)};
+    /// SIP accounts, each driving the far line `line` names.
+    std::vector<SipAccount> sipAccounts;
+    /// How long a request on a far line waits for the network before it
+    /// fails with LINEERR_OPERATIONFAILED (and the call stays as it was).
+    Millis farGuard{std::chrono::seconds(32)};
 
     /// The default office: extensions 201 to 203, agent 204, a trunk, a fax
     /// line and a lobby line (lines 0 to 6), phones for 201 to 204 and the
