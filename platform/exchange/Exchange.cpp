@@ -28,6 +28,12 @@ void Exchange::setSink(EventSink *sink)
     sink_ = sink;
 }
 
+void Exchange::setFarPort(FarPort *port)
+{
+    std::lock_guard lock(mutex_);
+    port_ = port;
+}
+
 void Exchange::wake()
 {
     workCv_.notify_all();
@@ -35,7 +41,7 @@ void Exchange::wake()
 
 bool Exchange::dueWork() const
 {
-    return !outbox_.empty() || (!timers_.empty() && timers_.begin()->first.first <= clock_->now().count());
+    return !outbox_.empty() || board_->core().far().hasCommands() || (!timers_.empty() && timers_.begin()->first.first <= clock_->now().count());
 }
 
 uint64_t Exchange::schedule(Millis delay, std::function<void()> work)
@@ -82,11 +88,15 @@ void Exchange::run()
         std::vector<Event> events;
         events.swap(outbox_);
         untidied_ = 0;
+        std::vector<FarCommand> commands = board_->core().far().take();
         EventSink *sink = sink_;
+        FarPort *port = port_;
         delivering_ = true;
         lock.unlock();
         if (sink && !events.empty())
             sink->deliver(events);
+        if (port && !commands.empty())
+            port->send(std::move(commands));
         lock.lock();
         delivering_ = false;
         board_->core().collect(outbox_);
@@ -147,11 +157,18 @@ LONG Exchange::request(RequestTag tag, std::function<LONG(const Switchboard &)> 
     const bool effectsFirst =
         untidy_.applies(Untidy::EffectsBeforeReply, tag.function, std::optional<DWORD>(tag.device));
     return requestCreating(tag, check, [this, action, effectsFirst](Switchboard &board, uint32_t id) {
-        if (!effectsFirst)
-            outbox_.push_back(Event::requestDone(id, 0));
+        FarLink &far = board.core().far();
+        const size_t at = outbox_.size();
+        far.setRunning(id);
         action(board);
+        far.setRunning(0);
+        // A far line's request may wait for the network to reply.
+        if (far.deferred(id))
+            return;
         if (effectsFirst)
             outbox_.push_back(Event::requestDone(id, 0));
+        else
+            outbox_.insert(outbox_.begin() + std::ptrdiff_t(at), Event::requestDone(id, 0));
     });
 }
 
@@ -195,6 +212,31 @@ LegId Exchange::incomingCall(DWORD line, DWORD address, std::u16string callerNum
             return 0;
         return b.farEnd().calls(line, address, PartyId::of(std::move(callerNumber), std::move(callerName)), mediaMode);
     });
+}
+
+LONG Exchange::remoteProgress(LegId leg, DWORD state)
+{
+    return modify([&](Switchboard &b) { return b.farEnd().progress(leg, state); });
+}
+
+LONG Exchange::remoteDisconnect(LegId leg, DWORD mode)
+{
+    return modify([&](Switchboard &b) { return b.farEnd().disconnect(leg, mode); });
+}
+
+LegId Exchange::farIncomingCall(DWORD line, PartyId caller, std::u16string *divertTo)
+{
+    return modify([&](Switchboard &b) -> LegId {
+        const Line *l = b.line(line);
+        if (!l || l->removed() || !l->config().far)
+            return 0;
+        return b.farEnd().callsFar(line, caller, divertTo);
+    });
+}
+
+void Exchange::farEndDone(uint32_t request, LONG result)
+{
+    modify([&](Switchboard &b) { b.core().far().done(request, result); });
 }
 
 LONG Exchange::remoteAnswer(LegId leg)

@@ -258,6 +258,7 @@ private:
     std::map<std::pair<int64_t, uint64_t>, std::function<void()>> timers_; // (due ms, id) → work
     uint64_t nextTimer_ = 1;
     EventSink *sink_ = nullptr;
+    FarPort *port_ = nullptr;
     bool delivering_ = false;
     bool stop_ = false;
     std::thread thread_;

@@ -248,6 +248,45 @@ LineConfig LineConfig::fewFeatures(std::u16string number, std::u16string ownerNa
     return l;
 }
 
+LineConfig LineConfig::farLine(std::u16string name, std::u16string number, std::u16string ownerName)
+{
+    LineConfig l = extension(std::move(number), std::move(ownerName));
+    l.name = std::move(name);
+    l.providerInfo = u"Dialwerk SIP (libre 1.1.0)";
+    l.switchInfo = u"SIP";
+    l.far = true;
+    LINEDEVCAPS &c = l.caps;
+    c.dwGenerateDigitModes = LINEDIGITMODE_DTMF;
+    c.dwLineFeatures = LINEFEATURE_MAKECALL | LINEFEATURE_FORWARD | LINEFEATURE_FORWARDFWD;
+    // The network owns the line's status: registration is in service,
+    // message waiting comes from the mailbox.
+    c.dwSettableDevStatus = 0;
+    c.dwUUIAcceptSize = c.dwUUIAnswerSize = c.dwUUIMakeCallSize = c.dwUUIDropSize = 0;
+    c.dwUUISendUserUserInfoSize = c.dwUUICallInfoSize = 0;
+    c.dwDevCapFlags &= ~DWORD(LINEDEVCAPFLAGS_DIALBILLING | LINEDEVCAPFLAGS_DIALQUIET);
+    LINEADDRESSCAPS &a = l.addresses[0].caps;
+    a.dwCallFeatures = LINECALLFEATURE_ACCEPT | LINECALLFEATURE_ANSWER | LINECALLFEATURE_DIAL | LINECALLFEATURE_DROP |
+                       LINECALLFEATURE_GENERATEDIGITS | LINECALLFEATURE_HOLD | LINECALLFEATURE_UNHOLD |
+                       LINECALLFEATURE_SWAPHOLD | LINECALLFEATURE_SETCALLDATA | LINECALLFEATURE_REDIRECT |
+                       LINECALLFEATURE_BLINDTRANSFER | LINECALLFEATURE_SETUPTRANSFER |
+                       LINECALLFEATURE_COMPLETETRANSF;
+    a.dwCallFeatures2 = LINECALLFEATURE2_TRANSFERNORM;
+    a.dwAddressFeatures = LINEADDRFEATURE_MAKECALL | LINEADDRFEATURE_FORWARD | LINEADDRFEATURE_FORWARDFWD |
+                          LINEADDRFEATURE_FORWARDDND;
+    a.dwTransferModes = LINETRANSFERMODE_TRANSFER;
+    a.dwParkModes = 0;
+    a.dwCallCompletionModes = 0;
+    a.dwMaxNumConference = 0;
+    a.dwMaxNumTransConf = 0;
+    a.dwRemoveFromConfCaps = LINEREMOVEFROMCONF_NONE;
+    a.dwMaxNumOnHoldCalls = 1;
+    a.dwDisconnectModes |= LINEDISCONNECTMODE_BLOCKED | LINEDISCONNECTMODE_INCOMPATIBLE |
+                           LINEDISCONNECTMODE_TEMPFAILURE | LINEDISCONNECTMODE_CONGESTION |
+                           LINEDISCONNECTMODE_UNAVAIL;
+    l.addresses[0].completionMessages.clear();
+    return l;
+}
+
 LineConfig LineConfig::singleMedia(std::u16string number, std::u16string ownerName, DWORD mediaModes)
 {
     LineConfig l = extension(std::move(number), std::move(ownerName));

@@ -109,6 +109,10 @@ void Calls::dial(LegId id, std::u16string_view digits)
 
 void Calls::route(Leg &caller, const std::u16string &digits)
 {
+    if (core_.line(caller.line())->config().far) {
+        callOut(caller, digits);
+        return;
+    }
     core_.setState(caller, LINECALLSTATE_PROCEEDING, 0);
     for (DWORD line = 0; line < core_.lineCount(); ++line) {
         const Line &ln = *core_.line(line);
@@ -228,6 +232,8 @@ void Calls::answer(LegId id, const std::vector<uint8_t> &uui)
     if (c.external) {
         c.external->answered = true;
         l.changeInfo(LINECALLINFOSTATE_CONNECTEDID, core_.out(), [&](CallInfoData &i) { i.connected = i.caller; });
+        if (core_.farLeg(l))
+            core_.farCommand(FarCommand::Kind::Answer, l);
     }
     core_.setState(l, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);
 }
@@ -254,7 +260,32 @@ LONG Calls::checkHold(LegId id) const
 
 void Calls::hold(LegId id)
 {
-    core_.setState(*core_.leg(id), LINECALLSTATE_ONHOLD, 0);
+    Leg &l = *core_.leg(id);
+    if (deferToNetwork(l, FarCommand::Kind::Hold, [this, id] {
+            if (LONG r = checkHold(id))
+                return r;
+            hold(id);
+            return LONG(0);
+        }))
+        return;
+    core_.setState(l, LINECALLSTATE_ONHOLD, 0);
+}
+
+bool Calls::deferToNetwork(Leg &l, FarCommand::Kind kind, std::function<LONG()> effect, std::u16string text)
+{
+    if (!core_.farLeg(l))
+        return false;
+    const uint32_t request = core_.far().deferRunning([this, id = l.id(), kind, effect] {
+        // The network is there already: the state change raises no command.
+        const bool holding = kind == FarCommand::Kind::Hold || kind == FarCommand::Kind::Resume;
+        if (Leg *leg = core_.leg(id); leg && holding && core_.farLeg(*leg))
+            core_.connection(leg->connection())->external->held = kind == FarCommand::Kind::Hold;
+        return effect();
+    });
+    if (!request)
+        return false;
+    core_.farCommand(kind, l, request, std::move(text));
+    return true;
 }
 
 LONG Calls::checkUnhold(LegId id) const
@@ -273,6 +304,13 @@ LONG Calls::checkUnhold(LegId id) const
 void Calls::unhold(LegId id)
 {
     Leg &l = *core_.leg(id);
+    if (deferToNetwork(l, FarCommand::Kind::Resume, [this, id] {
+            if (LONG r = checkUnhold(id))
+                return r;
+            unhold(id);
+            return LONG(0);
+        }))
+        return;
     // Taking back a call that waits for a consultation abandons the consultation.
     if (l.state() & kPendingHoldStates)
         core_.takingBack(id);
@@ -323,6 +361,8 @@ void Calls::generateDigits(LegId id, DWORD, const std::u16string *digits, DWORD 
     core_.cancelGeneration(l);
     if (!digits || digits->empty())
         return;
+    if (core_.farLeg(l))
+        core_.farCommand(FarCommand::Kind::Digits, l, 0, *digits);
     const LINEDEVCAPS &caps = core_.line(l.line())->config().caps;
     if (duration == 0)
         duration = caps.DefaultDialParams.dwDigitDuration;
@@ -436,6 +476,9 @@ void Calls::setLineDevStatus(DWORD line, DWORD statusToChange, bool on)
 
 LONG Calls::checkDestination(const Leg &l, std::u16string_view dest) const
 {
+    // The network decides where a far call can go.
+    if (core_.farLeg(l))
+        return dest.empty() ? LINEERR_INVALADDRESS : 0;
     if (const auto at = core_.localAddress(dest))
         return at->first == l.line() && at->second == l.address() ? LINEERR_INVALADDRESS : 0;
     if (!outside_.knows(dest))
@@ -460,6 +503,14 @@ Leg &Calls::joinConnection(Connection &c, DWORD line, DWORD address, const CallI
 void Calls::sendElsewhere(LegId id, std::u16string_view dest, DWORD reason)
 {
     Leg &l = *core_.leg(id);
+    if (core_.farLeg(l)) {
+        // The network passes the call on; the dialog ends with it.
+        core_.connection(l.connection())->external->ended = true;
+        core_.farCommand(FarCommand::Kind::Redirect, l, 0, std::u16string(dest));
+        core_.cancelGeneration(l);
+        core_.setState(l, LINECALLSTATE_IDLE, 0);
+        return;
+    }
     Connection &c = *core_.connection(l.connection());
     const PartyId redirecting = core_.partyOf(l);
     CallInfoData from = l.info();
@@ -505,6 +556,14 @@ void Calls::sendElsewhere(LegId id, std::u16string_view dest, DWORD reason)
                                i.redirecting = redirecting;
                                i.redirection = r.info().called;
                            });
+}
+
+void Calls::callOut(Leg &caller, const std::u16string &number)
+{
+    Connection &c = *core_.connection(caller.connection());
+    c.external = ExternalParty{number, {}, ExternalBehaviour::NoAnswer, Millis(0), false};
+    caller.changeInfo(LINECALLINFOSTATE_TRUNK, core_.out(), [](CallInfoData &i) { i.trunk = 1; });
+    core_.farCommand(FarCommand::Kind::Invite, caller, 0, number);
 }
 
 } // namespace exchange

@@ -9,6 +9,7 @@
 
 #include "exchange/core/Core.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,8 +95,16 @@ public:
     /// A new leg of `c` at line/address with the call information of `from`.
     Leg &joinConnection(Connection &c, DWORD line, DWORD address, const CallInfoData &from, DWORD reason);
 
+    /// For a far leg inside a request: raises `kind` for the network with
+    /// the request, whose reply then waits for the network's answer and
+    /// `effect` (which carries the request out and answers its result).
+    /// False when the leg is not far or no request runs: act at once.
+    bool deferToNetwork(Leg &leg, FarCommand::Kind kind, std::function<LONG()> effect, std::u16string text = {});
+
 private:
     void route(Leg &caller, const std::u16string &digits);
+    /// A far line's call goes out to the network.
+    void callOut(Leg &caller, const std::u16string &number);
     /// The other local party of the leg's call while it is not idle, or null.
     Leg *otherParty(LegId leg);
 

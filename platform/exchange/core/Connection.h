@@ -21,6 +21,10 @@ struct ExternalParty {
     ExternalBehaviour behaviour = ExternalBehaviour::Answer;
     Millis delay{0};
     bool answered = false;
+    // A far line's dialog (see FarPort): the network ended it, and whether
+    // the network holds it now.
+    bool ended = false;
+    bool held = false;
 };
 
 struct Connection {

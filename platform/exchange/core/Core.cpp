@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cassert>
 #include <set>
+#include <utility>
 
 namespace exchange {
 
@@ -21,7 +22,7 @@ constexpr Millis kRingCycle{6000};
 } // namespace
 
 Core::Core(const Topology &topology, const Clock &clock, Scheduler &scheduler, std::vector<Event> &out)
-    : clock_(clock), scheduler_(scheduler), out_(out)
+    : clock_(clock), scheduler_(scheduler), out_(out), far_(scheduler, out, topology.farGuard)
 {
     for (DWORD i = 0; i < topology.lines.size(); ++i)
         lines_.emplace_back(i, topology.lines[i]);
@@ -181,6 +182,7 @@ void Core::setState(Leg &leg, DWORD state, DWORD mode, LegId conference)
         return;
     assert(allowedTransition(before, state) && "a call state change the exchange does not allow");
     leg.setState(state, mode, clock_, out_, conference);
+    followOnNetwork(leg);
     showOnPhone(leg.line());
     if (state != before)
         for (Feature *f : features_)
@@ -378,6 +380,7 @@ void Core::drop(LegId id, const std::vector<uint8_t> &uui)
         f->dropping(id);
     Leg &l = *leg(id);
     const bool rejecting = l.state() & kRinging;
+    endOnNetwork(l); // while the leg still has its connection
     cancelGeneration(l);
     disconnectOthers(l, rejecting ? LINEDISCONNECTMODE_REJECT : LINEDISCONNECTMODE_NORMAL, uui);
     setState(l, LINECALLSTATE_IDLE, 0);
@@ -450,6 +453,58 @@ void Core::forget(Leg &l)
     for (Feature *f : features_)
         f->forgetting(l.id());
     legs_.erase(l.id());
+}
+
+// ---- far lines ----
+
+bool Core::farLeg(const Leg &l) const
+{
+    const Line *ln = line(l.line());
+    const Connection *c = connection(l.connection());
+    return ln && ln->config().far && c && c->external;
+}
+
+void Core::farCommand(FarCommand::Kind kind, const Leg &l, uint32_t request, std::u16string text, LegId other)
+{
+    FarCommand c;
+    c.kind = kind;
+    c.line = l.line();
+    c.leg = l.id();
+    c.other = other;
+    c.request = request;
+    c.text = std::move(text);
+    if (kind == FarCommand::Kind::Invite)
+        c.callerName = line(l.line())->config().ownerName;
+    far_.command(std::move(c));
+}
+
+void Core::endOnNetwork(const Leg &l)
+{
+    if (!farLeg(l))
+        return;
+    ExternalParty &party = *connection(l.connection())->external;
+    if (std::exchange(party.ended, true))
+        return;
+    farCommand(FarCommand::Kind::Hangup, l);
+}
+
+void Core::followOnNetwork(Leg &l)
+{
+    if (!farLeg(l))
+        return;
+    ExternalParty &party = *connection(l.connection())->external;
+    if (party.ended)
+        return;
+    if (l.idle()) {
+        endOnNetwork(l);
+        return;
+    }
+    constexpr DWORD kHeld = LINECALLSTATE_ONHOLD | LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_ONHOLDPENDCONF;
+    const bool held = (l.state() & kHeld) != 0;
+    if (held == party.held || (!held && l.state() != LINECALLSTATE_CONNECTED))
+        return;
+    party.held = held;
+    farCommand(held ? FarCommand::Kind::Hold : FarCommand::Kind::Resume, l);
 }
 
 } // namespace exchange

@@ -13,6 +13,7 @@
 #include "exchange/core/Clock.h"
 #include "exchange/core/Connection.h"
 #include "exchange/core/Events.h"
+#include "exchange/core/FarLink.h"
 #include "exchange/core/Feature.h"
 #include "exchange/core/Leg.h"
 #include "exchange/core/Line.h"
@@ -51,6 +52,15 @@ public:
     /// Where events go, in the order things happen.
     std::vector<Event> &out() { return out_; }
     void report(Event e) { out_.push_back(std::move(e)); }
+
+    // ---- far lines ----
+    /// What the exchange owes the network (see FarLink).
+    FarLink &far() { return far_; }
+    /// Whether the leg is a far line's call with the network.
+    bool farLeg(const Leg &leg) const;
+    /// Raises a command for the network about a far leg.
+    void farCommand(FarCommand::Kind kind, const Leg &leg, uint32_t request = 0, std::u16string text = {},
+                    LegId other = 0);
 
     // ---- devices ----
     DWORD lineCount() const { return static_cast<DWORD>(lines_.size()); }
@@ -155,11 +165,18 @@ private:
     void ringFor(LegId leg, DWORD count);
     /// Sets the call-appearance lamp of the line's phone from its calls.
     void showOnPhone(DWORD line);
+    /// Keeps the network in step with a far leg's new state: hold and
+    /// resume follow the hold states, and a leg that goes idle while its
+    /// dialog lives ends it.
+    void followOnNetwork(Leg &leg);
+    /// Ends a far leg's dialog on the network, unless it ended already.
+    void endOnNetwork(const Leg &leg);
     void forget(Leg &leg);
 
     const Clock &clock_;
     Scheduler &scheduler_;
     std::vector<Event> &out_;
+    FarLink far_;
     std::vector<Feature *> features_;
     std::deque<Line> lines_; // a deque: adding a device keeps references valid
     std::deque<Phone> phones_;

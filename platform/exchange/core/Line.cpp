@@ -7,7 +7,12 @@
 
 namespace exchange {
 
-Line::Line(DWORD id, LineConfig config) : id_(id), config_(std::move(config)) {}
+Line::Line(DWORD id, LineConfig config) : id_(id), config_(std::move(config))
+{
+    // A far line is in service once the network says so (registration).
+    if (config_.far)
+        devStatusFlags_ &= ~DWORD(LINEDEVSTATUSFLAGS_INSERVICE);
+}
 
 VarStruct Line::devCaps() const
 {

@@ -6,7 +6,9 @@ namespace exchange {
 
 namespace {
 
-constexpr DWORD kRinging = LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING;
+// A far line's call is DIALING until the network reports progress.
+constexpr DWORD kRinging = LINECALLSTATE_RINGBACK | LINECALLSTATE_PROCEEDING | LINECALLSTATE_DIALING;
+constexpr DWORD kLive = ~DWORD(LINECALLSTATE_IDLE | LINECALLSTATE_DISCONNECTED);
 
 } // namespace
 
@@ -144,9 +146,51 @@ LONG FarEnd::answer(LegId id)
     return 0;
 }
 
+Leg *FarEnd::endingLeg(LegId id, DWORD states)
+{
+    Leg *l = outsideLeg(id, states);
+    if (l)
+        core_.connection(l->connection())->external->ended = true;
+    return l;
+}
+
+LegId FarEnd::callsFar(DWORD line, const PartyId &caller, std::u16string *divertTo)
+{
+    if (const auto divert = core_.arriving(line, 0, caller, false, core_.full(line, 0))) {
+        if (!divert->refuse && divertTo)
+            *divertTo = divert->dest;
+        return 0;
+    }
+    return calls(line, 0, caller, LINEMEDIAMODE_INTERACTIVEVOICE);
+}
+
+LONG FarEnd::progress(LegId id, DWORD state)
+{
+    if (state != LINECALLSTATE_PROCEEDING && state != LINECALLSTATE_RINGBACK)
+        return LINEERR_INVALCALLSTATE;
+    Leg *l = outsideLeg(id, kRinging);
+    if (!l)
+        return LINEERR_INVALCALLSTATE;
+    core_.setState(*l, state, 0);
+    return 0;
+}
+
+LONG FarEnd::disconnect(LegId id, DWORD mode)
+{
+    Leg *l = endingLeg(id, kLive);
+    if (!l)
+        return LINEERR_INVALCALLSTATE;
+    core_.cancelGeneration(*l);
+    if (mode == LINEDISCONNECTMODE_BUSY && (l->state() & kRinging))
+        core_.setState(*l, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
+    else
+        core_.setState(*l, LINECALLSTATE_DISCONNECTED, mode);
+    return 0;
+}
+
 LONG FarEnd::hangUp(LegId id)
 {
-    Leg *l = outsideLeg(id, ~DWORD(LINECALLSTATE_IDLE | LINECALLSTATE_DISCONNECTED));
+    Leg *l = endingLeg(id, kLive);
     if (!l)
         return LINEERR_INVALCALLSTATE;
     core_.cancelGeneration(*l);
@@ -170,7 +214,7 @@ LONG FarEnd::sendDigits(LegId id, std::u16string_view digits)
 
 LONG FarEnd::busy(LegId id)
 {
-    Leg *l = outsideLeg(id, kRinging);
+    Leg *l = endingLeg(id, kRinging);
     if (!l)
         return LINEERR_INVALCALLSTATE;
     core_.setState(*l, LINECALLSTATE_BUSY, LINEBUSYMODE_STATION);
@@ -179,7 +223,7 @@ LONG FarEnd::busy(LegId id)
 
 LONG FarEnd::reject(LegId id)
 {
-    Leg *l = outsideLeg(id, kRinging);
+    Leg *l = endingLeg(id, kRinging);
     if (!l)
         return LINEERR_INVALCALLSTATE;
     core_.setState(*l, LINECALLSTATE_DISCONNECTED, LINEDISCONNECTMODE_REJECT);

@@ -38,12 +38,25 @@ public:
     /// LINEERR_INVALDIGITS (nothing is sent).
     LONG sendDigits(LegId leg, std::u16string_view digits);
 
+    // ---- far lines: the network's side of their calls ----
+    /// A call from the network rings at a far line's address 0, unless the
+    /// line's forwarding sends it elsewhere (`divertTo` gets where) or
+    /// refuses it; answers its leg, or 0.
+    LegId callsFar(DWORD line, const PartyId &caller, std::u16string *divertTo);
+    /// The network reports PROCEEDING or RINGBACK for a call placed.
+    LONG progress(LegId leg, DWORD state);
+    /// The network ended the call: BUSY for LINEDISCONNECTMODE_BUSY, else
+    /// DISCONNECTED with `mode`.
+    LONG disconnect(LegId leg, DWORD mode);
+
 private:
     const ExternalNumber *find(std::u16string_view number) const;
     void answers(ConnectionId connection);
     /// The leg if its far end is outside and it is in one of `states`, with
     /// whatever the far end was going to do on its own cancelled.
     Leg *outsideLeg(LegId leg, DWORD states);
+    /// As outsideLeg(); the dialog of a far leg is over from now on.
+    Leg *endingLeg(LegId leg, DWORD states);
 
     Core &core_;
     std::vector<ExternalNumber> numbers_;

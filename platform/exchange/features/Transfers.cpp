@@ -30,6 +30,19 @@ LONG Transfers::checkBlindTransfer(LegId id, std::u16string_view dest) const
 
 void Transfers::blindTransfer(LegId id, std::u16string_view dest)
 {
+    // A far call is referred to the destination; once the network took it
+    // on, the call ends.
+    const std::u16string to(dest);
+    if (calls_.deferToNetwork(
+            *core_.leg(id), FarCommand::Kind::Refer,
+            [this, id, to] {
+                if (LONG r = checkBlindTransfer(id, to))
+                    return r;
+                core_.drop(id, {});
+                return LONG(0);
+            },
+            to))
+        return;
     calls_.sendElsewhere(id, dest, LINECALLREASON_TRANSFER);
 }
 
@@ -88,8 +101,24 @@ void Transfers::completeTransfer(uint32_t requestId, LegId heldId, LegId consult
         conferences_.fromTwoCalls(requestId, heldId, consultationId);
         return;
     }
+    Leg &held = *core_.leg(heldId);
+    Leg &consultation = *core_.leg(consultationId);
+    if (core_.farLeg(held) && core_.farLeg(consultation)) {
+        // The held party is referred to the consultation party, replacing
+        // our dialog with it; both calls end once the network took it on.
+        core_.far().defer(requestId, [this, heldId, consultationId] {
+            Leg *h = core_.leg(heldId);
+            Leg *c = core_.leg(consultationId);
+            if (!h || !c || h->idle() || c->idle())
+                return LONG(LINEERR_INVALCALLHANDLE);
+            join(*h, *c);
+            return LONG(0);
+        });
+        core_.farCommand(FarCommand::Kind::ReferReplacing, held, requestId, {}, consultationId);
+        return;
+    }
     core_.report(Event::requestDone(requestId, 0));
-    join(*core_.leg(heldId), *core_.leg(consultationId));
+    join(held, consultation);
 }
 
 void Transfers::join(Leg &held, Leg &consultation)
