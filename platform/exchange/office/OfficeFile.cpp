@@ -3,6 +3,7 @@
 #include "exchange/office/Devices.h"
 #include "exchange/office/JsonWithLines.h"
 #include "exchange/office/Node.h"
+#include "exchange/office/SipAccounts.h"
 
 #include "exchange/CallRecorder.h"
 
@@ -99,6 +100,8 @@ void PairDevices(Topology &t, const std::vector<office::ReadLine> &lines, const 
 {
     std::vector<std::optional<Node>> pairedBy(t.lines.size()); // the reference that gave a line its phone
     auto pair = [&](DWORD line, DWORD phone, const Node &reference) {
+        if (t.lines[line].far)
+            reference.fail("line \"" + toUtf8(t.lines[line].name) + "\" is a SIP line: it has no phone");
         std::optional<DWORD> &lineSide = t.lines[line].phone;
         std::optional<DWORD> &phoneSide = t.phones[phone].line;
         if ((lineSide && *lineSide != phone) || (phoneSide && *phoneSide != line)) {
@@ -118,9 +121,30 @@ void PairDevices(Topology &t, const std::vector<office::ReadLine> &lines, const 
     }
 }
 
+// The "sip" section: each account becomes a far line after the lines the
+// file lists, with the AOR's user part as its number.
+void ReadSipSection(const Node &sip, Topology &t, NumberBook &numbers, DeviceNames &lineNames)
+{
+    sip.expectObject({{"guardSeconds", "accounts"}});
+    if (auto v = sip.member("guardSeconds"))
+        t.farGuard = std::chrono::seconds(office::ReadNumberIn(*v, 1, 3600));
+    const std::optional<Node> accounts = sip.member("accounts");
+    if (!accounts)
+        return;
+    for (const Node &node : accounts->elements()) {
+        office::ReadSip read = office::ReadSipAccount(node);
+        read.account.line = static_cast<DWORD>(t.lines.size());
+        lineNames.add(read.line.name, read.account.line, node);
+        numbers.add(read.line.addresses.at(0).number, node.required("aor"));
+        t.lines.push_back(std::move(read.line));
+        t.sipAccounts.push_back(std::move(read.account));
+    }
+}
+
 Topology ReadOffice(const Node &root)
 {
-    root.expectObject({{"lines", "phones", "externals", "minExternalDigits", "parkSlots", "parkReminderMs"}});
+    root.expectObject(
+        {{"lines", "phones", "externals", "minExternalDigits", "parkSlots", "parkReminderMs", "sip"}});
     Topology t;
     NumberBook numbers;
     DeviceNames lineNames("line"), phoneNames("phone");
@@ -134,6 +158,8 @@ Topology ReadOffice(const Node &root)
             numbers.add(l.addresses[a].number, NumberNode(node, a));
         t.lines.push_back(l);
     }
+    if (auto sip = root.member("sip"))
+        ReadSipSection(*sip, t, numbers, lineNames);
     std::vector<office::ReadPhone> phones;
     if (auto list = root.member("phones")) {
         for (const Node &node : list->elements()) {

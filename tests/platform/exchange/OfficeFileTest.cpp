@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -118,6 +119,45 @@ TEST(OfficeFile, ASmallOfficeOfItsOwnLoads)
     EXPECT_TRUE(t.parkSlots.empty());
 }
 
+TEST(OfficeFile, SipAccountsBecomeFarLinesAfterTheOthers)
+{
+    ASSERT_EQ(setenv("DIALWERK_TEST_SIP_PASSWORD", "s3cret", 1), 0);
+    const OfficeLoad load = parseOffice(R"json({
+      "lines": [ { "preset": "extension", "number": "301" } ],
+      "sip": { "guardSeconds": 5, "accounts": [
+        { "name": "Anna (SIP)", "aor": "sip:201@pbx.example.org", "displayName": "Anna Berg",
+          "registrar": "sip:pbx.example.org:5080;transport=tcp", "passwordVariable": "DIALWERK_TEST_SIP_PASSWORD",
+          "transport": "tcp", "localPort": 5070, "bind": "127.0.0.1", "dtmf": "rfc4733", "expires": 120, "mwi": true },
+        { "name": "Bo (SIP)", "aor": "sips:bo@[::1]", "authUser": "bo@example.org" } ] }
+    })json");
+    ASSERT_TRUE(load.office) << load.error;
+    const Topology &t = *load.office;
+    ASSERT_EQ(t.lines.size(), 3u);
+    EXPECT_EQ(t.lines[1].name, u"Anna (SIP)");
+    EXPECT_EQ(t.lines[1].addresses.at(0).number, u"201");
+    EXPECT_EQ(t.lines[1].ownerName, u"Anna Berg");
+    EXPECT_TRUE(t.lines[1].far);
+    EXPECT_EQ(t.farGuard, std::chrono::seconds(5));
+    ASSERT_EQ(t.sipAccounts.size(), 2u);
+    const SipAccount &anna = t.sipAccounts[0];
+    EXPECT_EQ(anna.line, 1u);
+    EXPECT_EQ(anna.user, "201"); // from the AOR
+    EXPECT_EQ(anna.password, "s3cret");
+    EXPECT_EQ(anna.transport, "tcp");
+    EXPECT_EQ(anna.localPort, 5070u);
+    EXPECT_EQ(anna.bind, "127.0.0.1");
+    EXPECT_EQ(anna.dtmf, "rfc4733");
+    EXPECT_EQ(anna.expires, 120u);
+    EXPECT_TRUE(anna.mwi);
+    const SipAccount &bo = t.sipAccounts[1];
+    EXPECT_EQ(bo.line, 2u);
+    EXPECT_EQ(t.lines[2].addresses.at(0).number, u"bo");
+    EXPECT_EQ(bo.authUser, "bo@example.org");
+    EXPECT_EQ(bo.registrar, "");
+    EXPECT_EQ(bo.password, "");
+    EXPECT_EQ(bo.transport, "udp");
+}
+
 struct BadFile {
     const char *kind;
     std::string text;
@@ -139,6 +179,8 @@ TEST_P(BadOfficeFiles, AreRefusedWithFileLineAndField)
         EXPECT_EQ(load.error, expected);
     }
 }
+
+#define SIP_ACCOUNT(fields) "{ \"lines\": [],\n \"sip\": { \"accounts\": [ {\n" fields " } ] } }"
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, BadOfficeFiles,
@@ -201,13 +243,46 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"unknown field",
                 "{ \"lines\": [ { \"preset\": \"extension\", \"number\": \"201\",\n"
                 "  \"addresses\": [ {\n \"callFeature\": [] } ] } ] }",
-                "office.json:3: lines[0].addresses[0].callFeature: unknown field"}),
+                "office.json:3: lines[0].addresses[0].callFeature: unknown field"},
+        BadFile{"sip uri without scheme",
+                SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"201@pbx.example.org\""),
+                "office.json:3: sip.accounts[0].aor: \"201@pbx.example.org\" is not a SIP URI (sip:user@host or "
+                "sips:user@host): it starts with neither sip: nor sips:"},
+        BadFile{"sip uri without host",
+                SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"registrar\": \"sip:;lr\""),
+                "office.json:4: sip.accounts[0].registrar: \"sip:;lr\" is not a SIP URI (sip:user@host or "
+                "sips:user@host): it has no host"},
+        BadFile{"aor without user", SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:pbx.example.org\""),
+                "office.json:3: sip.accounts[0].aor: the address of record has no user part..."},
+        // A line break would start a header of its own in every message sent.
+        BadFile{"line break into a header",
+                SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"displayName\": \"A\\r\\nContact: x\""),
+                "office.json:4: sip.accounts[0].displayName: a control character (such as a line break) cannot go "
+                "into a SIP message"},
+        BadFile{"sip transport", SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"transport\": \"tls\""),
+                "office.json:4: sip.accounts[0].transport: unknown transport \"tls\" (known: udp, tcp)"},
+        BadFile{"sip dtmf", SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"dtmf\": \"inband\""),
+                "office.json:4: sip.accounts[0].dtmf: unknown dtmf \"inband\" (known: info, rfc4733)"},
+        BadFile{"sip port", SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"localPort\": 0"),
+                "office.json:4: sip.accounts[0].localPort: 0 is out of range (1 to 65535)"},
+        BadFile{"sip password variable not set",
+                SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"passwordVariable\": \"DIALWERK_TEST_UNSET\""),
+                "office.json:4: sip.accounts[0].passwordVariable: the environment variable DIALWERK_TEST_UNSET that "
+                "holds the password is not set"},
+        BadFile{"sip number used by a line",
+                "{ \"lines\": [ { \"preset\": \"extension\", \"number\": \"201\" } ],\n"
+                " \"sip\": { \"accounts\": [ { \"name\": \"S\",\n \"aor\": \"sip:201@pbx\" } ] } }",
+                "office.json:3: sip.accounts[0].aor: number 201 is already used at lines[0].number"},
+        BadFile{"sip unknown field", SIP_ACCOUNT("\"name\": \"S\", \"aor\": \"sip:201@pbx\",\n \"password\": \"x\""),
+                "office.json:4: sip.accounts[0].password: unknown field"}),
     [](const ::testing::TestParamInfo<BadFile> &info) {
         std::string name = info.param.kind;
         for (char &c : name)
             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         return name;
     });
+
+#undef SIP_ACCOUNT
 
 TEST(OfficeFile, AFileThatCannotBeReadIsNamed)
 {
