@@ -3,7 +3,8 @@
 # Usage: scripts/deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core nlohmann-json3-dev "$@")
+packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core nlohmann-json3-dev
+    pkg-config libre-dev sip-tester "$@")
 
 missing=()
 for p in "${packages[@]}"; do
