@@ -5,6 +5,8 @@
 #include "sip/Endpoint.h"
 #include "sip/SipText.h"
 
+#include <utility>
+
 namespace sip {
 
 using exchange::Exchange;
@@ -106,7 +108,7 @@ bool Dialog::call(const std::u16string &dialed, const std::u16string &callerName
 bool Dialog::accept(const sip_msg *invite)
 {
     offered_ = sdpOf(invite);
-    if (media_.open() != 0)
+    if (media_.open() != 0 || sip_auth_alloc(&auth_, Account::authenticate, &account_, false) != 0)
         return false;
     const int err = sipsess_accept(&session_, account_.sessions(), invite, 180, "Ringing",
                                    account_.contactUser().c_str(), "application/sdp", nullptr, Account::authenticate,
@@ -132,6 +134,11 @@ void Dialog::hangup()
 {
     if (incoming_ && !answered_ && session_)
         (void)sipsess_reject(session_, 603, "Decline", nullptr);
+    // libre holds its BYE back while a re-INVITE is outstanding, and one
+    // nobody answers stays outstanding for half a minute: send it now.
+    if (established_ && reinviteOutstanding_)
+        (void)sip_drequestf(nullptr, account_.stack(), true, "BYE", sipsess_dialog(session_), 0, auth_, nullptr,
+                            nullptr, nullptr, "Content-Length: 0\r\n\r\n");
     endpoint_.release(*this);
 }
 
@@ -147,10 +154,14 @@ void Dialog::redirect(const std::u16string &to)
 void Dialog::hold(bool on, uint32_t request)
 {
     Exchange &ex = endpoint_.exchange();
-    if (!established_ || modifyRequest_ != 0) {
+    if (!established_) {
         ex.farEndDone(request, LINEERR_OPERATIONFAILED);
         return;
     }
+    // A request still waiting has had its reply from the exchange's guard
+    // by now (a late answer is ignored there); this one takes its place.
+    if (modifyRequest_ != 0)
+        ex.farEndDone(std::exchange(modifyRequest_, 0), LINEERR_OPERATIONFAILED);
     // A call the far end holds already goes inactive rather than sendonly.
     const Direction direction = !on ? Direction::SendRecv
                                 : media_.heldByFarEnd() ? Direction::Inactive
@@ -163,15 +174,18 @@ void Dialog::hold(bool on, uint32_t request)
     // A 2xx completes the request (onAnswer). libre drops an error answer
     // to a re-INVITE without a word, so then the exchange's guard replies.
     modifyRequest_ = request;
+    reinviteOutstanding_ = true;
 }
 
 void Dialog::refer(const std::string &referTo, uint32_t request)
 {
     Exchange &ex = endpoint_.exchange();
-    if (!established_ || referRequest_ != 0 || referTo.empty()) {
+    if (!established_ || referTo.empty()) {
         ex.farEndDone(request, LINEERR_OPERATIONFAILED);
         return;
     }
+    if (referRequest_ != 0) // as with hold: the guard has answered it
+        finishRefer(LINEERR_OPERATIONFAILED);
     void *tok = token();
     const int err = sip_drequestf(nullptr, account_.stack(), true, "REFER", sipsess_dialog(session_), 0, auth_,
                                   nullptr, onReferResponse, tok,
@@ -289,6 +303,8 @@ int Dialog::onAnswer(const sip_msg *msg, void *arg)
     auto *self = static_cast<Dialog *>(arg);
     if (const auto remote = sdpOf(msg))
         self->media_.answered(*remote);
+    if (self->established_ && msg->scode >= 200)
+        self->reinviteOutstanding_ = false;
     if (self->released_ || !self->established_ || self->modifyRequest_ == 0 || msg->scode < 200)
         return 0;
     const uint32_t request = self->modifyRequest_;

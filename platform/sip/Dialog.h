@@ -90,6 +90,7 @@ private:
     bool released_ = false;
     DWORD progress_ = 0;
     uint32_t modifyRequest_ = 0; // hold or resume waiting for its 2xx
+    bool reinviteOutstanding_ = false; // our re-INVITE has had no 2xx (an error never shows)
     uint32_t referRequest_ = 0;  // transfer waiting for its NOTIFY
     bool referNotified_ = false;
     tmr referQuiet_{};
