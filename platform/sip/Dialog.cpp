@@ -213,6 +213,10 @@ std::string Dialog::replacingReferTo() const
 
 void Dialog::digits(const std::u16string &digits)
 {
+    if (account_.config().dtmf == "rfc4733" && media_.sendsEvents()) {
+        media_.sendDigits(digits);
+        return;
+    }
     for (const char16_t c : digits)
         if ((c >= u'0' && c <= u'9') || c == u'*' || c == u'#' || (c >= u'A' && c <= u'D'))
             digitQueue_ += c;

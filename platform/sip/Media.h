@@ -31,6 +31,11 @@ public:
     /// Starts sending once the call is up (and the far end's address known).
     void start();
 
+    /// Queues DTMF digits as RFC 4733 telephone events (in place of the
+    /// silence); only when the far end's description offers them.
+    bool sendsEvents() const { return remote_ && remote_->telephoneEvent >= 0; }
+    void sendDigits(const std::u16string &digits);
+
     Direction localDirection() const { return local_.direction; }
     /// True when the far end's last description holds us (it does not send).
     bool heldByFarEnd() const;
@@ -40,6 +45,7 @@ private:
     static void onReceive(const sa *src, const rtp_header *hdr, mbuf *mb, void *arg);
     void takeRemote(const RemoteSdp &remote);
     void schedule();
+    void sendEvent();
 
     struct rtp_sock *rtp_ = nullptr;
     mbuf *packet_ = nullptr;
@@ -50,6 +56,9 @@ private:
     bool running_ = false;
     bool marker_ = true;
     uint32_t timestamp_ = 0;
+    std::u16string events_; // digits still to send, the first one sending
+    int eventTick_ = 0;     // 20 ms steps into the first digit
+    uint32_t eventTimestamp_ = 0;
 };
 
 } // namespace sip
