@@ -19,22 +19,6 @@ constexpr unsigned kDigitMs = 160;
 // done after this long (the far end does not report progress).
 constexpr uint64_t kReferQuietMs = 3000;
 
-struct Token {
-    Endpoint *endpoint;
-    uint64_t serial;
-};
-
-/// The dialog a request token names (null when it is gone). A final
-/// answer (`final`) frees the token.
-Dialog *resolve(void *arg, bool final)
-{
-    auto *token = static_cast<Token *>(arg);
-    Dialog *dialog = token->endpoint->findSerial(token->serial);
-    if (final)
-        delete token;
-    return dialog;
-}
-
 std::optional<RemoteSdp> sdpOf(const sip_msg *msg)
 {
     if (!msg || !msg_ctype_cmp(&msg->ctyp, "application", "sdp"))
@@ -67,9 +51,9 @@ Dialog::~Dialog()
     mem_deref(auth_);
 }
 
-void *Dialog::token() const
+Endpoint::RequestToken *Dialog::token() const
 {
-    return new Token{&endpoint_, serial_};
+    return endpoint_.newToken(serial_);
 }
 
 void Dialog::fail(DWORD mode)
@@ -186,7 +170,7 @@ void Dialog::refer(const std::string &referTo, uint32_t request)
     }
     if (referRequest_ != 0) // as with hold: the guard has answered it
         finishRefer(LINEERR_OPERATIONFAILED);
-    void *tok = token();
+    Endpoint::RequestToken *tok = token();
     const int err = sip_drequestf(nullptr, account_.stack(), true, "REFER", sipsess_dialog(session_), 0, auth_,
                                   nullptr, onReferResponse, tok,
                                   "Contact: %s\r\n"
@@ -196,7 +180,7 @@ void Dialog::refer(const std::string &referTo, uint32_t request)
                                   "\r\n",
                                   account_.contact().c_str(), referTo.c_str(), account_.config().aor.c_str());
     if (err) {
-        delete static_cast<Token *>(tok);
+        endpoint_.discard(tok);
         ex.farEndDone(request, LINEERR_OPERATIONFAILED);
         return;
     }
@@ -231,9 +215,9 @@ void Dialog::sendNextDigit()
         return;
     Buffer relay(dtmfRelayBody(digitQueue_.front(), kDigitMs));
     digitQueue_.erase(0, 1);
-    void *tok = token();
+    Endpoint::RequestToken *tok = token();
     if (sipsess_info(session_, "application/dtmf-relay", relay.mb, onInfoResponse, tok) != 0) {
-        delete static_cast<Token *>(tok);
+        endpoint_.discard(tok);
         digitQueue_.clear();
         return;
     }
@@ -389,7 +373,7 @@ void Dialog::onInfoResponse(int, const sip_msg *msg, void *arg)
 {
     if (msg && msg->scode < 200)
         return;
-    if (Dialog *self = resolve(arg, true))
+    if (Dialog *self = Endpoint::redeem(arg, true))
         self->sendNextDigit();
 }
 
@@ -397,7 +381,7 @@ void Dialog::onReferResponse(int err, const sip_msg *msg, void *arg)
 {
     if (!err && msg && msg->scode < 200)
         return;
-    Dialog *self = resolve(arg, true);
+    Dialog *self = Endpoint::redeem(arg, true);
     if (!self)
         return;
     if (err || !msg || msg->scode >= 300) {

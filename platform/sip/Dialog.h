@@ -5,13 +5,15 @@
 //
 // Callbacks on the session get the Dialog itself (libre calls none after
 // the session is freed, which the destructor does). Requests that outlive
-// a session (INFO, REFER) get a token with the dialog's serial number,
-// looked up in the Endpoint's table when the answer comes.
+// a session (INFO, REFER) get a token with the dialog's serial number
+// (Endpoint::RequestToken), looked up in the Endpoint's table when the
+// answer comes.
 #ifndef DIALWERK_SIP_DIALOG_H
 #define DIALWERK_SIP_DIALOG_H
 
 #include "exchange/core/Events.h"
 #include "sip/Libre.h"
+#include "sip/Endpoint.h"
 #include "sip/Media.h"
 
 #include <tapi.h>
@@ -22,7 +24,6 @@
 namespace sip {
 
 class Account;
-class Endpoint;
 
 class Dialog {
 public:
@@ -74,7 +75,7 @@ private:
     void sendNextDigit();
     void finishRefer(LONG result);
     void fail(DWORD mode);
-    void *token() const;
+    Endpoint::RequestToken *token() const;
 
     Endpoint &endpoint_;
     Account &account_;

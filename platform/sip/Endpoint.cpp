@@ -37,7 +37,26 @@ void Endpoint::shutdown()
         dialog->markReleased();
     dialogs_.clear();
     released_.clear();
-    accounts_.clear();
+    accounts_.clear(); // the stacks close: no callback comes after this
+    tokens_.clear();
+}
+
+Endpoint::RequestToken *Endpoint::newToken(uint64_t serial)
+{
+    auto token = std::make_unique<RequestToken>(RequestToken{this, serial});
+    RequestToken *raw = token.get();
+    tokens_.emplace(raw, std::move(token));
+    return raw;
+}
+
+Dialog *Endpoint::redeem(void *arg, bool final)
+{
+    auto *token = static_cast<RequestToken *>(arg);
+    Endpoint &self = *token->endpoint;
+    Dialog *dialog = self.findSerial(token->serial);
+    if (final)
+        self.tokens_.erase(token);
+    return dialog;
 }
 
 Dialog &Endpoint::adopt(std::unique_ptr<Dialog> dialog)

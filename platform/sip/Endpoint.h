@@ -48,6 +48,19 @@ public:
     Dialog *findByRequest(const sip_msg *msg) const;
     uint64_t nextSerial() { return ++serial_; }
 
+    /// What a request that may outlive its dialog (INFO, REFER) carries as
+    /// its callback argument. The Endpoint owns it: the request's final
+    /// answer frees it (redeem), or shutdown() does once no callback can come.
+    struct RequestToken {
+        Endpoint *endpoint;
+        uint64_t serial;
+    };
+    RequestToken *newToken(uint64_t serial);
+    /// The dialog a token names, if it is still in the table; a final
+    /// answer (`final`) frees the token.
+    static Dialog *redeem(void *token, bool final);
+    void discard(RequestToken *token) { tokens_.erase(token); }
+
 private:
     static void onReap(void *arg);
 
@@ -57,6 +70,7 @@ private:
     std::vector<std::unique_ptr<Dialog>> released_;
     tmr reaper_{};
     uint64_t serial_ = 0;
+    std::map<RequestToken *, std::unique_ptr<RequestToken>> tokens_;
 };
 
 } // namespace sip
