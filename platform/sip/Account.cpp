@@ -12,16 +12,6 @@ namespace sip {
 
 namespace {
 
-bool startsWith(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
-
 std::string headerValue(const sip_msg *msg, sip_hdrid id)
 {
     const sip_hdr *h = sip_msg_hdr(msg, id);
@@ -190,7 +180,7 @@ bool Account::onRequest(const sip_msg *msg, void *arg)
     if (pl_strcmp(&msg->met, "NOTIFY") != 0)
         return false;
     const std::string event = headerValue(msg, SIP_HDR_EVENT);
-    if (startsWith(event, "refer")) {
+    if (startsWithNoCase(event, "refer")) {
         Dialog *dialog = self->endpoint_.findByRequest(msg);
         if (!dialog)
             return false;
@@ -198,7 +188,7 @@ bool Account::onRequest(const sip_msg *msg, void *arg)
         return true;
     }
     // A message summary the PBX sends without a subscription.
-    if (startsWith(event, "message-summary") && !pl_isset(&msg->to.tag)) {
+    if (startsWithNoCase(event, "message-summary") && !pl_isset(&msg->to.tag)) {
         (void)sip_reply(self->stack_, msg, 200, "OK");
         self->messageSummary(msg);
         return true;

@@ -6,8 +6,6 @@
 
 namespace sip {
 
-namespace {
-
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
     if (text.size() < prefix.size())
@@ -17,6 +15,8 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix)
             return false;
     return true;
 }
+
+namespace {
 
 bool equalsNoCase(std::string_view a, std::string_view b)
 {

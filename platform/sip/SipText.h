@@ -69,6 +69,9 @@ std::optional<bool> messagesWaiting(std::string_view body);
 /// The status code of a message/sipfrag status line; 0 when not one.
 uint16_t sipfragStatus(std::string_view body);
 
+/// Whether `text` starts with `prefix`, ignoring ASCII case.
+bool startsWithNoCase(std::string_view text, std::string_view prefix);
+
 /// UTF-8 to UTF-16; invalid sequences become U+FFFD.
 std::u16string fromUtf8(std::string_view text);
 
