@@ -1,5 +1,7 @@
 // The dialer: reads its command line, checks that there is a display, starts
-// the exchange with the office file it names (if any), then hands over to the application object with the main window as its window.
+// the exchange with the office file it names (if any) and the SIP agent for
+// the office's SIP accounts, then hands over to the application object with
+// the main window as its window.
 #include <ui/cli/CommandLine.h>
 #include <ui/main/PhoneDlg.h>
 #include <ui/workbench/ExchangeConsole.h>
@@ -7,6 +9,7 @@
 
 #include <app/CMainApp.h>
 #include <exchange/office/OfficeFile.h>
+#include <sip/SipAgent.h>
 #include <tapi32/Runtime.h>
 #include <tapitrace/TraceLog.h>
 
@@ -15,6 +18,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,16 +59,29 @@ int main(int argc, char **argv)
                              "QT_QPA_PLATFORM=offscreen, to run it without one).\n");
         return 2;
     }
+    // The SIP lines' network side, for the life of the program: made once
+    // the exchange has its office, destroyed when main returns, after the
+    // windows and while the runtime's exchange (never destroyed) is still
+    // there. Its destructor detaches it from the exchange and ends its dialogs.
+    std::unique_ptr<sip::SipAgent> sipAgent;
     if (!command.officeFile.isEmpty()) {
         exchange::OfficeLoad office = exchange::loadOffice(command.officeFile.toLocal8Bit().toStdString());
         if (!office.office) {
             std::fprintf(stderr, "dialwerk: %s\n", office.error.c_str());
             return 2;
         }
+        std::vector<exchange::SipAccount> sipAccounts = office.office->sipAccounts;
         // No application has started yet, so the exchange can be replaced.
         if (!tapi32::Runtime::instance().resetExchange(std::move(*office.office))) {
             std::fprintf(stderr, "dialwerk: the exchange could not start with %s\n", qPrintable(command.officeFile));
             return 2;
+        }
+        if (!sipAccounts.empty()) {
+            sipAgent = std::make_unique<sip::SipAgent>(tapi32::Runtime::instance().exchange(), std::move(sipAccounts));
+            // An account that cannot start leaves its line out of service;
+            // the dialer runs on and shows it so.
+            for (const std::string &error : sipAgent->errors())
+                std::fprintf(stderr, "dialwerk: SIP account %s\n", error.c_str());
         }
     }
     // The exchange's call recorder is for tests; a running dialer would only
