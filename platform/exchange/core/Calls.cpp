@@ -30,7 +30,7 @@ LONG Calls::checkMakeCall(DWORD line, DWORD address, std::u16string_view dest) c
         (LINEDEVSTATUSFLAGS_CONNECTED | LINEDEVSTATUSFLAGS_INSERVICE))
         return LINEERR_RESOURCEUNAVAIL;
     DialString parsed;
-    if (LONG r = parseDialString(dest, parsed))
+    if (LONG r = parseDestination(line, dest, parsed))
         return r;
     if (!core_.roomForActive(line, address, 0))
         return LINEERR_CALLUNAVAIL;
@@ -83,6 +83,27 @@ LegId Calls::startAtPhone(DWORD line, DWORD address)
     return l.id();
 }
 
+LONG Calls::parseDestination(DWORD line, std::u16string_view text, DialString &out) const
+{
+    // A far line passes a SIP URI to the network as it is: printable
+    // characters only, so it can never break a SIP message apart.
+    const auto uri = [&](std::u16string_view scheme) {
+        if (text.size() <= scheme.size())
+            return false;
+        for (size_t i = 0; i < scheme.size(); ++i)
+            if (char16_t c = text[i]; (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) != scheme[i])
+                return false;
+        return std::ranges::all_of(text, [](char16_t c) { return c > u' ' && c != 0x7F; });
+    };
+    const Line *ln = core_.line(line);
+    if (ln && ln->config().far && (uri(u"sip:") || uri(u"sips:"))) {
+        out.digits = std::u16string(text);
+        out.partial = false;
+        return 0;
+    }
+    return parseDialString(text, out);
+}
+
 LONG Calls::checkDial(LegId id, std::u16string_view digits) const
 {
     const Leg *l = core_.leg(id);
@@ -91,14 +112,14 @@ LONG Calls::checkDial(LegId id, std::u16string_view digits) const
     if (!(l->state() & (LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING)))
         return LINEERR_INVALCALLSTATE;
     DialString parsed;
-    return parseDialString(digits, parsed);
+    return parseDestination(l->line(), digits, parsed);
 }
 
 void Calls::dial(LegId id, std::u16string_view digits)
 {
     Leg &l = *core_.leg(id);
     DialString parsed;
-    parseDialString(digits, parsed);
+    parseDestination(l.line(), digits, parsed);
     l.dialed += parsed.digits;
     core_.setState(l, LINECALLSTATE_DIALING, 0);
     if (parsed.partial)

@@ -8,6 +8,7 @@
 #define DIALWERK_EXCHANGE_CORE_CALLS_H
 
 #include "exchange/core/Core.h"
+#include "exchange/core/DialString.h"
 
 #include <functional>
 #include <string>
@@ -102,6 +103,9 @@ public:
     bool deferToNetwork(Leg &leg, FarCommand::Kind kind, std::function<LONG()> effect, std::u16string text = {});
 
 private:
+    /// Parses what is dialed on a line: a dial string, or on a far line
+    /// also a sip: or sips: URI, taken whole. 0 or LINEERR_INVALADDRESS.
+    LONG parseDestination(DWORD line, std::u16string_view text, DialString &out) const;
     void route(Leg &caller, const std::u16string &digits);
     /// A far line's call goes out to the network.
     void callOut(Leg &caller, const std::u16string &number);

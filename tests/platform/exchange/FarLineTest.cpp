@@ -137,6 +137,17 @@ TEST_F(FarLineTest, ACallGoesOutAndFollowsTheNetwork)
     });
     ex.waitIdle();
     EXPECT_TRUE(rec.commands().empty());
+
+    // A SIP URI is passed on whole on a far line, and refused by the others.
+    ex.inspect([&](const Switchboard &b) {
+        EXPECT_EQ(0, b.calls().checkMakeCall(far, 0, u"SIP:bob@example.org;transport=tcp"));
+        EXPECT_EQ(LONG(LINEERR_INVALADDRESS), b.calls().checkMakeCall(far, 0, u"sip:bob@example.org\r\nX: 1"));
+        EXPECT_EQ(LONG(LINEERR_INVALADDRESS), b.calls().checkMakeCall(0, 0, u"sip:bob@example.org"));
+        return 0;
+    });
+    ex.modify([&](Switchboard &b) { b.makeCall(2, far, 0, u"sips:bob@example.org", {}); });
+    ex.waitIdle();
+    EXPECT_EQ(u"sips:bob@example.org", rec.commands().at(0).text);
 }
 
 TEST_F(FarLineTest, HoldRepliesWhenTheNetworkAnswersOrTheGuardFires)
