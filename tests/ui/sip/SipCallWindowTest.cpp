@@ -20,6 +20,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -141,6 +142,7 @@ protected:
         account.line = static_cast<DWORD>(t.lines.size());
         t.lines.push_back(exchange::LineConfig::farLine(u"Anna (SIP)", u"201", u"Anna Berg"));
         t.sipAccounts.push_back(account);
+        t.farGuard = std::chrono::seconds(3); // how long a hold waits for the far end
         return t;
     }
 
@@ -173,6 +175,36 @@ TEST_F(SipCallWindowTest, CallRingsBackConnectsHoldsAndHangsUp)
     ASSERT_TRUE(WaitFor([&] { return sipp.ended(); })) << "SIPp did not end its call";
     EXPECT_EQ(sipp.code(), 0) << "see " DIALWERK_SIP_LOGS "/uas_ringback_hold.xml.log";
     EXPECT_EQ(Text(IDC_STATUS), "");
+}
+
+TEST_F(SipCallWindowTest, AHoldTheFarEndNeverAnswersFailsInTheStatusLine)
+{
+    Sipp sipp("uas_reinvite_silent.xml");
+    ASSERT_TRUE(sipp.started());
+    ASSERT_TRUE(WaitFor([] { return UdpBound(kSippPort); })) << "SIPp did not start listening";
+
+    Start();
+    ASSERT_TRUE(OpenLine(QStringLiteral("Anna (SIP)")));
+    ASSERT_TRUE(TypeNumber(QStringLiteral("300")));
+    ASSERT_TRUE(Click(IDC_MAKECALL));
+    ASSERT_TRUE(WaitForCallState(QStringLiteral("Connected"))) << Text(IDC_STATUS).toStdString();
+
+    // The window waits for the hold's reply; the exchange's clock is the
+    // test's, so once the re-INVITE is out the test lets the guard time pass.
+    std::thread guard([this] {
+        for (int i = 0; i < 10000 && !Recorder().last("lineHold"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        AdvanceExchange(3000);
+    });
+    ASSERT_TRUE(Click(IDC_HOLD));
+    guard.join();
+    ASSERT_TRUE(WaitFor([&] { return !Text(IDC_STATUS).isEmpty(); })) << "the hold never failed";
+    EXPECT_EQ(Text(IDC_STATUS), "lineHold (0x80000048) Operation Failed");
+    EXPECT_TRUE(Text(IDC_CALLSTATE).startsWith(QStringLiteral("Connected"))) << Text(IDC_CALLSTATE).toStdString();
+
+    ASSERT_TRUE(Click(IDC_HANGUP));
+    ASSERT_TRUE(WaitFor([&] { return sipp.ended(); })) << "SIPp did not end its call";
+    EXPECT_EQ(sipp.code(), 0) << "see " DIALWERK_SIP_LOGS "/uas_reinvite_silent.xml.log";
 }
 
 } // namespace
