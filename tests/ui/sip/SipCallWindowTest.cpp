@@ -146,6 +146,17 @@ protected:
         return t;
     }
 
+    // Once SIPp listens, the user opens the SIP line and calls 300 (SIPp).
+    void CallSippFromTheWindow(Sipp &sipp)
+    {
+        ASSERT_TRUE(sipp.started());
+        ASSERT_TRUE(WaitFor([] { return UdpBound(kSippPort); })) << "SIPp did not start listening";
+        Start();
+        ASSERT_TRUE(OpenLine(QStringLiteral("Anna (SIP)")));
+        ASSERT_TRUE(TypeNumber(QStringLiteral("300")));
+        ASSERT_TRUE(Click(IDC_MAKECALL));
+    }
+
 private:
     bool set_ = false;
     std::unique_ptr<sip::SipAgent> agent_;
@@ -154,13 +165,7 @@ private:
 TEST_F(SipCallWindowTest, CallRingsBackConnectsHoldsAndHangsUp)
 {
     Sipp sipp("uas_ringback_hold.xml");
-    ASSERT_TRUE(sipp.started());
-    ASSERT_TRUE(WaitFor([] { return UdpBound(kSippPort); })) << "SIPp did not start listening";
-
-    Start();
-    ASSERT_TRUE(OpenLine(QStringLiteral("Anna (SIP)")));
-    ASSERT_TRUE(TypeNumber(QStringLiteral("300")));
-    ASSERT_TRUE(Click(IDC_MAKECALL));
+    ASSERT_NO_FATAL_FAILURE(CallSippFromTheWindow(sipp));
     // SIPp rings for a second and a half before it answers.
     ASSERT_TRUE(WaitForCallState(QStringLiteral("Ringback"))) << Text(IDC_STATUS).toStdString();
     ASSERT_TRUE(WaitForCallState(QStringLiteral("Connected"))) << Text(IDC_CALLSTATE).toStdString();
@@ -180,13 +185,7 @@ TEST_F(SipCallWindowTest, CallRingsBackConnectsHoldsAndHangsUp)
 TEST_F(SipCallWindowTest, AHoldTheFarEndNeverAnswersFailsInTheStatusLine)
 {
     Sipp sipp("uas_reinvite_silent.xml");
-    ASSERT_TRUE(sipp.started());
-    ASSERT_TRUE(WaitFor([] { return UdpBound(kSippPort); })) << "SIPp did not start listening";
-
-    Start();
-    ASSERT_TRUE(OpenLine(QStringLiteral("Anna (SIP)")));
-    ASSERT_TRUE(TypeNumber(QStringLiteral("300")));
-    ASSERT_TRUE(Click(IDC_MAKECALL));
+    ASSERT_NO_FATAL_FAILURE(CallSippFromTheWindow(sipp));
     ASSERT_TRUE(WaitForCallState(QStringLiteral("Connected"))) << Text(IDC_STATUS).toStdString();
 
     // The window waits for the hold's reply; the exchange's clock is the
