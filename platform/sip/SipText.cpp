@@ -189,7 +189,7 @@ std::optional<NameAddr> parseNameAddr(std::string_view value)
     NameAddr out;
     const size_t open = value.find('<');
     if (open == std::string_view::npos) {
-        // addr-spec: the URI ends at the first parameter of the header
+        // A bare URI without angle brackets ends at the first header parameter.
         out.uri = std::string(trim(value.substr(0, value.find(';'))));
         return out.uri.empty() ? std::nullopt : std::optional(out);
     }

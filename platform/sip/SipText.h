@@ -43,8 +43,8 @@ std::string domainOf(std::string_view uri);
 /// The user part of a SIP URI (or the number of a tel: URI); may be empty.
 std::string userOf(std::string_view uri);
 
-/// A name-addr or addr-spec header value split up: display name
-/// (unquoted) and URI (without angle brackets).
+/// A From/To-style header value, with or without angle brackets, split
+/// up: display name (unquoted) and URI (without angle brackets).
 struct NameAddr {
     std::string display;
     std::string uri;

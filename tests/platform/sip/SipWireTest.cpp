@@ -6,6 +6,8 @@
 #include <sip/SipAgent.h>
 #include <tapi32/Runtime.h>
 
+#include "SippLocator.h"
+
 #include <gtest/gtest.h>
 #include <tapi.h>
 
@@ -32,28 +34,8 @@ constexpr uint16_t kSippPort = 5070; // SIPp
 constexpr const char *kDialer = "127.0.0.1:5080";
 constexpr DWORD kWaitMs = 15000;
 
-std::string sippPath()
-{
-    const char *path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && access((dir + "/sipp").c_str(), X_OK) == 0)
-            return dir + "/sipp";
-    return {};
-}
-
-/// True when something listens on UDP 127.0.0.1:`port` (read from /proc,
-/// so the check never takes the port itself).
-bool udpBound(uint16_t port)
-{
-    char local[32];
-    std::snprintf(local, sizeof local, "0100007F:%04X", port);
-    std::ifstream table("/proc/net/udp");
-    for (std::string line; std::getline(table, line);)
-        if (line.find(local) != std::string::npos)
-            return true;
-    return false;
-}
+using siptest::sippPath;
+using siptest::udpBound;
 
 template <class F> bool within(std::chrono::milliseconds limit, F &&condition)
 {

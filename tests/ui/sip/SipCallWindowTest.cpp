@@ -7,6 +7,7 @@
 
 #include <resources/resource.h>
 #include <sip/SipAgent.h>
+#include <SippLocator.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -29,31 +30,6 @@ namespace {
 constexpr uint16_t kSippPort = 5170;
 constexpr uint16_t kDialerPort = 5180;
 
-std::string SippPath()
-{
-    const char *path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        if (!dir.empty() && access((dir + "/sipp").c_str(), X_OK) == 0)
-            return dir + "/sipp";
-    }
-    return {};
-}
-
-// True when something listens on UDP 127.0.0.1:`port` (read from /proc, so
-// the check never takes the port itself).
-bool UdpBound(uint16_t port)
-{
-    char local[32];
-    std::snprintf(local, sizeof local, "0100007F:%04X", port);
-    std::ifstream table("/proc/net/udp");
-    for (std::string line; std::getline(table, line);) {
-        if (line.find(local) != std::string::npos)
-            return true;
-    }
-    return false;
-}
-
 // SIPp playing one scenario as the called party; its output goes to a log
 // beside the test. The process is the test's own: it is ended and reaped by
 // pid, at the latest when the object goes.
@@ -61,7 +37,7 @@ class Sipp {
 public:
     explicit Sipp(const std::string &scenario)
     {
-        const std::string program = SippPath();
+        const std::string program = siptest::sippPath();
         const std::string file = std::string(DIALWERK_SIP_SCENARIOS) + "/" + scenario;
         const std::string log = std::string(DIALWERK_SIP_LOGS) + "/" + scenario + ".log";
         const std::string port = std::to_string(kSippPort);
@@ -111,7 +87,7 @@ class SipCallWindowTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        if (SippPath().empty())
+        if (siptest::sippPath().empty())
             GTEST_SKIP() << "sipp is not on PATH: the SIP window test needs SIPp (Debian package sip-tester)";
         MainWindowTest::SetUp();
         set_ = true;
@@ -150,7 +126,7 @@ protected:
     void CallSippFromTheWindow(Sipp &sipp)
     {
         ASSERT_TRUE(sipp.started());
-        ASSERT_TRUE(WaitFor([] { return UdpBound(kSippPort); })) << "SIPp did not start listening";
+        ASSERT_TRUE(WaitFor([] { return siptest::udpBound(kSippPort); })) << "SIPp did not start listening";
         Start();
         ASSERT_TRUE(OpenLine(QStringLiteral("Anna (SIP)")));
         ASSERT_TRUE(TypeNumber(QStringLiteral("300")));
