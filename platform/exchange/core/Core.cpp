@@ -490,15 +490,15 @@ void Core::endOnNetwork(const Leg &l)
 
 void Core::followOnNetwork(Leg &l)
 {
+    if (l.idle()) {
+        endOnNetwork(l);
+        return;
+    }
     if (!farLeg(l))
         return;
     ExternalParty &party = *connection(l.connection())->external;
     if (party.ended)
         return;
-    if (l.idle()) {
-        endOnNetwork(l);
-        return;
-    }
     constexpr DWORD kHeld = LINECALLSTATE_ONHOLD | LINECALLSTATE_ONHOLDPENDTRANSFER | LINECALLSTATE_ONHOLDPENDCONF;
     const bool held = (l.state() & kHeld) != 0;
     if (held == party.held || (!held && l.state() != LINECALLSTATE_CONNECTED))
